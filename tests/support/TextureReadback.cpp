@@ -1,0 +1,113 @@
+#include "TextureReadback.h"
+
+#include "ComPtr.h"
+
+namespace
+{
+// Bytes per row of block-compressed data, or 0 for other formats.
+UINT BlockRowBytes(DXGI_FORMAT format, UINT width)
+{
+    const UINT blocks = (width + 3) / 4 > 0 ? (width + 3) / 4 : 1;
+    switch (format)
+    {
+    case DXGI_FORMAT_BC1_UNORM: case DXGI_FORMAT_BC1_UNORM_SRGB:
+    case DXGI_FORMAT_BC4_UNORM: case DXGI_FORMAT_BC4_SNORM:
+        return blocks * 8;
+    case DXGI_FORMAT_BC2_UNORM: case DXGI_FORMAT_BC2_UNORM_SRGB:
+    case DXGI_FORMAT_BC3_UNORM: case DXGI_FORMAT_BC3_UNORM_SRGB:
+    case DXGI_FORMAT_BC5_UNORM: case DXGI_FORMAT_BC5_SNORM:
+    case DXGI_FORMAT_BC7_UNORM: case DXGI_FORMAT_BC7_UNORM_SRGB:
+        return blocks * 16;
+    default:
+        return 0;
+    }
+}
+
+UINT BitsPerPixel(DXGI_FORMAT format)
+{
+    switch (format)
+    {
+    case DXGI_FORMAT_R32G32B32A32_FLOAT: return 128;
+    case DXGI_FORMAT_R16G16B16A16_FLOAT: case DXGI_FORMAT_R16G16B16A16_UNORM:
+    case DXGI_FORMAT_R16G16B16A16_SNORM: case DXGI_FORMAT_R32G32_FLOAT: return 64;
+    case DXGI_FORMAT_R8G8_UNORM: case DXGI_FORMAT_R16_UNORM: case DXGI_FORMAT_R16_FLOAT:
+    case DXGI_FORMAT_B5G6R5_UNORM: case DXGI_FORMAT_B5G5R5A1_UNORM: case DXGI_FORMAT_B4G4R4A4_UNORM:
+        return 16;
+    case DXGI_FORMAT_R8_UNORM: case DXGI_FORMAT_A8_UNORM: return 8;
+    default: return 32;
+    }
+}
+}
+
+bool TextureReadback::Read(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11Resource* texture,
+                           UINT mipLevel)
+{
+    ComPtr<ID3D11Texture2D> source;
+    if (FAILED(texture->QueryInterface(__uuidof(ID3D11Texture2D), reinterpret_cast<void**>(source.Put()))))
+        return false;
+
+    D3D11_TEXTURE2D_DESC desc;
+    source->GetDesc(&desc);
+    const UINT levelWidth = desc.Width >> mipLevel ? desc.Width >> mipLevel : 1;
+    const UINT levelHeight = desc.Height >> mipLevel ? desc.Height >> mipLevel : 1;
+
+    D3D11_TEXTURE2D_DESC stagingDesc = desc;
+    stagingDesc.Width = levelWidth;
+    stagingDesc.Height = levelHeight;
+    stagingDesc.MipLevels = 1;
+    stagingDesc.ArraySize = 1;
+    stagingDesc.SampleDesc.Count = 1;
+    stagingDesc.SampleDesc.Quality = 0;
+    stagingDesc.Usage = D3D11_USAGE_STAGING;
+    stagingDesc.BindFlags = 0;
+    stagingDesc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+    stagingDesc.MiscFlags = 0;
+    if (BlockRowBytes(desc.Format, 1) != 0)
+    {
+        // A block-compressed staging level must cover whole blocks.
+        stagingDesc.Width = (levelWidth + 3) & ~3u;
+        stagingDesc.Height = (levelHeight + 3) & ~3u;
+    }
+
+    ComPtr<ID3D11Texture2D> staging;
+    if (FAILED(device->CreateTexture2D(&stagingDesc, nullptr, staging.Put())))
+        return false;
+
+    if (desc.SampleDesc.Count > 1)
+    {
+        D3D11_TEXTURE2D_DESC resolvedDesc = desc;
+        resolvedDesc.SampleDesc.Count = 1;
+        resolvedDesc.SampleDesc.Quality = 0;
+        resolvedDesc.BindFlags = 0;
+        ComPtr<ID3D11Texture2D> resolved;
+        if (FAILED(device->CreateTexture2D(&resolvedDesc, nullptr, resolved.Put())))
+            return false;
+        context->ResolveSubresource(resolved.Get(), 0, source.Get(), 0, desc.Format);
+        context->CopyResource(staging.Get(), resolved.Get());
+    }
+    else
+    {
+        D3D11_BOX box = {0, 0, 0, levelWidth, levelHeight, 1};
+        const bool blocks = BlockRowBytes(desc.Format, 1) != 0;
+        context->CopySubresourceRegion(staging.Get(), 0, 0, 0, 0, source.Get(), mipLevel,
+                                       blocks ? nullptr : &box);
+    }
+
+    D3D11_MAPPED_SUBRESOURCE mapped;
+    if (FAILED(context->Map(staging.Get(), 0, D3D11_MAP_READ, 0, &mapped)))
+        return false;
+
+    width = levelWidth;
+    height = levelHeight;
+    format = desc.Format;
+    const UINT blockRow = BlockRowBytes(desc.Format, levelWidth);
+    rowBytes = blockRow ? blockRow : (levelWidth * BitsPerPixel(desc.Format) + 7) / 8;
+    const UINT rows = blockRow ? (levelHeight + 3) / 4 : levelHeight;
+    bytes.resize(static_cast<size_t>(rowBytes) * rows);
+    for (UINT y = 0; y < rows; ++y)
+        std::memcpy(bytes.data() + static_cast<size_t>(y) * rowBytes,
+                    static_cast<const uint8_t*>(mapped.pData) + static_cast<size_t>(y) * mapped.RowPitch,
+                    rowBytes);
+    context->Unmap(staging.Get(), 0);
+    return true;
+}
