@@ -1,0 +1,2 @@
+#pragma once
+// Placeholder: the model-file reader arrives with the model work.
