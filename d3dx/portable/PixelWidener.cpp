@@ -2,6 +2,8 @@
 
 #include "PixelFormatTable.h"
 
+#include <cstddef>
+
 namespace
 {
 uint32_t Load16(const uint8_t* p)
