@@ -67,7 +67,7 @@ HRESULT ReadLoadInfo(const D3DX11_IMAGE_LOAD_INFO* loadInfo, LoadRequest& reques
         request.usage.usage = D3D11_USAGE_IMMUTABLE;
     else if (!IsDefault(usage))
         return E_NOTIMPL;
-    if (loadInfo->BindFlags != D3DX11_DEFAULT)
+    if (!IsDefault(loadInfo->BindFlags))
     {
         if ((loadInfo->BindFlags & D3D11_BIND_SHADER_RESOURCE) == 0)
             return E_INVALIDARG;  // the result is a shader resource view
@@ -81,10 +81,13 @@ bool IsDds(const FileBytes& file)
     return file.Size() >= 4 && std::memcmp(file.Data(), "DDS ", 4) == 0;
 }
 
+// A padded block level may hold more blocks than the file's; those stay zero.
 void CopyStoredLevel(const DdsFile& dds, const uint8_t* file, uint32_t index, MipChain& chain)
 {
     const DdsLevel& stored = dds.Level(index);
     const MipLevel& target = chain.Level(index);
+    if (target.size > stored.size)
+        std::memset(chain.Data(index), 0, static_cast<size_t>(target.size));
     for (uint32_t row = 0; row < stored.rowCount; ++row)
     {
         const uint8_t* source = file + stored.offset + static_cast<uint64_t>(row) * stored.rowPitch;
@@ -96,8 +99,15 @@ void CopyStoredLevel(const DdsFile& dds, const uint8_t* file, uint32_t index, Mi
     }
 }
 
+uint32_t RoundUpToBlocks(uint32_t size)
+{
+    return (size + 3) & ~3u;
+}
+
 // Stored levels are used; missing smaller ones are generated, except for
 // formats that cannot be averaged (blocks, packed), which keep what is stored.
+// Block-compressed textures are made a whole number of blocks in size, as
+// devices require of their top level.
 HRESULT DecodeDds(const FileBytes& file, const LoadRequest& request, MipChain& chain, D3DX11_IMAGE_INFO& info)
 {
     DdsFile dds;
@@ -110,7 +120,10 @@ HRESULT DecodeDds(const FileBytes& file, const LoadRequest& request, MipChain& c
     const PixelFormatInfo* format = PixelFormatTable::Find(dds.Format());
     if (!format || (!PixelFormatTable::CanFilter(*format) && levels > stored))
         levels = stored;
-    if (!chain.Allocate(dds.Format(), dds.Width(), dds.Height(), levels))
+    const bool blocks = format && PixelFormatTable::IsBlockCompressed(*format);
+    const uint32_t width = blocks ? RoundUpToBlocks(dds.Width()) : dds.Width();
+    const uint32_t height = blocks ? RoundUpToBlocks(dds.Height()) : dds.Height();
+    if (!chain.Allocate(dds.Format(), width, height, levels))
         return E_OUTOFMEMORY;
 
     const uint32_t copied = levels < stored ? levels : stored;
@@ -118,6 +131,8 @@ HRESULT DecodeDds(const FileBytes& file, const LoadRequest& request, MipChain& c
         CopyStoredLevel(dds, file.Data(), i, chain);
     chain.GenerateFrom(copied);
 
+    info.Width = dds.Width();
+    info.Height = dds.Height();
     info.MipLevels = stored;
     info.ImageFileFormat = D3DX11_IFF_DDS;
     return S_OK;
@@ -131,15 +146,16 @@ HRESULT DecodeOther(const FileBytes& file, const LoadRequest& request, MipChain&
     if (FAILED(result))
         return result;
     chain.GenerateFrom(1);
+    info.Width = chain.Level(0).width;
+    info.Height = chain.Level(0).height;
     info.MipLevels = 1;
     return S_OK;
 }
 
 // Sizes and formats other than the file's would need resampling or conversion.
-HRESULT CheckRequestMatches(const LoadRequest& request, const MipChain& chain)
+HRESULT CheckRequestMatches(const LoadRequest& request, const D3DX11_IMAGE_INFO& info, const MipChain& chain)
 {
-    if ((request.width && request.width != chain.Level(0).width) ||
-        (request.height && request.height != chain.Level(0).height) ||
+    if ((request.width && request.width != info.Width) || (request.height && request.height != info.Height) ||
         (request.format && request.format != chain.Format()))
         return E_NOTIMPL;
     return S_OK;
@@ -177,14 +193,12 @@ HRESULT Load(ID3D11Device* device, LPCWSTR fileName, D3DX11_IMAGE_LOAD_INFO* loa
     result = IsDds(file) ? DecodeDds(file, request, chain, info) : DecodeOther(file, request, chain, info);
     if (FAILED(result))
         return result;
-    result = CheckRequestMatches(request, chain);
+    result = CheckRequestMatches(request, info, chain);
     if (FAILED(result))
         return result;
 
     if (loadInfo && loadInfo->pSrcInfo)
     {
-        info.Width = chain.Level(0).width;
-        info.Height = chain.Level(0).height;
         info.Depth = 1;
         info.ArraySize = 1;
         info.Format = static_cast<DXGI_FORMAT>(chain.Format());
