@@ -23,8 +23,8 @@ struct DdsLevel
 class DdsFile
 {
 public:
-    static const uint32_t MaxDimension = 16384;
-    static const uint32_t MaxLevels = 15;
+    static constexpr uint32_t MaxDimension = 16384;
+    static constexpr uint32_t MaxLevels = 15;
 
     // True when the buffer holds a 2D DDS texture this reader accepts, with
     // all its stored levels inside the buffer. On false the object describes

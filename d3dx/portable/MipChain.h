@@ -20,8 +20,8 @@ struct MipLevel
 class MipChain
 {
 public:
-    static const uint32_t MaxDimension = 16384;
-    static const uint32_t MaxLevels = 15;
+    static constexpr uint32_t MaxDimension = 16384;
+    static constexpr uint32_t MaxLevels = 15;
 
     MipChain() = default;
     MipChain(const MipChain&) = delete;
