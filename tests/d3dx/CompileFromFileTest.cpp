@@ -46,14 +46,12 @@ TEST(CompileFromFile, CompilesAGoodShaderWithDefines)
     EXPECT_GT(code->GetBufferSize(), 0u);
 
     // The bytecode makes a vertex shader on the real device.
-    ID3D11Device* device = nullptr;
+    ComPtr<ID3D11Device> device;
     ASSERT_HRESULT_SUCCEEDED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0,
-                                               D3D11_SDK_VERSION, &device, nullptr, nullptr));
+                                               D3D11_SDK_VERSION, device.Put(), nullptr, nullptr));
     ComPtr<ID3D11VertexShader> shader;
     EXPECT_HRESULT_SUCCEEDED(
         device->CreateVertexShader(code->GetBufferPointer(), code->GetBufferSize(), nullptr, shader.Put()));
-    shader.Reset();
-    device->Release();
 }
 
 TEST(CompileFromFile, ASyntaxErrorNamesTheFileAndLine)

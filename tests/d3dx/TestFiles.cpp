@@ -14,6 +14,13 @@ TestFiles::~TestFiles()
 {
     for (const std::wstring& path : written)
         DeleteFileW(path.c_str());
+    RemoveDirectoryW(Folder);  // fails, harmlessly, while other tests still hold files there
+}
+
+std::wstring TestFiles::Claim(const std::wstring& name)
+{
+    written.push_back(Path(name));
+    return written.back();
 }
 
 std::wstring TestFiles::Path(const std::wstring& name) const

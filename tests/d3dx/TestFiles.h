@@ -16,7 +16,10 @@ public:
     TestFiles(const TestFiles&) = delete;
     TestFiles& operator=(const TestFiles&) = delete;
 
+    // Where a file of that name goes; not removed unless written or claimed.
     std::wstring Path(const std::wstring& name) const;
+    // The path, to be removed with the others (for files written by others).
+    std::wstring Claim(const std::wstring& name);
     std::wstring Write(const std::wstring& name, const std::vector<uint8_t>& bytes);
     std::wstring Write(const std::wstring& name, const std::string& text);
 

@@ -106,10 +106,9 @@ std::vector<uint8_t> Picture()
 TEST_F(WicTextureLoad, PngBecomesRgba8WithAFullChain)
 {
     ASSERT_TRUE(gpu.Ok());
-    const std::wstring path = files.Path(L"picture.png");
+    const std::wstring path = files.Claim(L"picture.png");
     const std::vector<uint8_t> bgra = Picture();
     ASSERT_TRUE(Encode(path, GUID_ContainerFormatPng, 6, 4, bgra));
-    files.Write(L"picture.png", ReadFileBytes(path));  // so it is removed afterwards
 
     D3DX11_IMAGE_INFO info = {};
     ASSERT_EQ(Load(path, &info), S_OK);
@@ -147,16 +146,15 @@ TEST_F(WicTextureLoad, PngBecomesRgba8WithAFullChain)
 TEST_F(WicTextureLoad, BmpLoadsAndCorruptImagesFail)
 {
     ASSERT_TRUE(gpu.Ok());
-    const std::wstring bmp = files.Path(L"picture.bmp");
+    const std::wstring bmp = files.Claim(L"picture.bmp");
     if (Encode(bmp, GUID_ContainerFormatBmp, 6, 4, Picture()))
     {
-        files.Write(L"picture.bmp", ReadFileBytes(bmp));
         D3DX11_IMAGE_INFO info = {};
         EXPECT_EQ(Load(bmp, &info), S_OK);
         EXPECT_EQ(info.ImageFileFormat, D3DX11_IFF_BMP);
     }
 
-    const std::wstring png = files.Path(L"cut.png");
+    const std::wstring png = files.Claim(L"cut.png");
     ASSERT_TRUE(Encode(png, GUID_ContainerFormatPng, 6, 4, Picture()));
     std::vector<uint8_t> bytes = ReadFileBytes(png);
     bytes.resize(bytes.size() / 2);
@@ -170,12 +168,11 @@ TEST(WicComBalance, LoadingLeavesComAsItFoundIt)
     TestDevice gpu;
     ASSERT_TRUE(gpu.Ok());
     TestFiles files;
-    const std::wstring path = files.Path(L"balance.png");
+    const std::wstring path = files.Claim(L"balance.png");
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     const bool encoded = Encode(path, GUID_ContainerFormatPng, 6, 4, Picture());
     CoUninitialize();
     ASSERT_TRUE(encoded);
-    files.Write(L"balance.png", ReadFileBytes(path));
 
     ComPtr<ID3D11ShaderResourceView> view;
     ASSERT_EQ(D3DX11CreateShaderResourceViewFromFileW(gpu.Device(), path.c_str(), nullptr, nullptr, view.Put(),
