@@ -304,6 +304,37 @@ TEST_F(TextureLoad, AbsurdHeadersFailCleanly)
     EXPECT_EQ(DeviceReferences(), before);
 }
 
+// Spoiled headers of valid files either load or fail, never crash, and
+// leave nothing behind.
+TEST_F(TextureLoad, SpoiledHeadersLoadOrFailCleanly)
+{
+    ASSERT_TRUE(gpu.Ok());
+    const std::vector<uint8_t> seeds[] = {
+        DdsBuilder::Dx10(DXGI_FORMAT_R8G8B8A8_UNORM).Size(8, 8).Mips(2).Build(PatternBytes(256 + 64, 1)),
+        DdsBuilder::FourCC("DXT5").Size(8, 4).Mips(4).Build(PatternBytes(32 + 16 * 3, 2)),
+        DdsBuilder::Masks(DdsBuilder::PfRgb, 16, 0xF800, 0x7E0, 0x1F, 0).Size(4, 8).Build(PatternBytes(64, 3)),
+    };
+    const ULONG before = DeviceReferences();
+    std::vector<uint8_t> noise = PatternBytes(4 * 250, 77);
+    int loaded = 0;
+    for (int round = 0; round < 250; ++round)
+    {
+        std::vector<uint8_t> bytes = seeds[round % 3];
+        for (int i = 0; i < 1 + round % 3; ++i)
+            bytes[noise[4 * round + i] % 148] = noise[4 * round + 3 - i];
+        const HRESULT result = Load(bytes);
+        if (result == S_OK)
+        {
+            ++loaded;
+            EXPECT_EQ(Describe().ArraySize, 1u);
+        }
+        texture.Reset();
+        view.Reset();
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_EQ(DeviceReferences(), before);
+}
+
 TEST_F(TextureLoad, ResultCodesForBadArguments)
 {
     ASSERT_TRUE(gpu.Ok());
