@@ -330,6 +330,20 @@ TEST_F(FaultInjectionDevice, CallsInsideWineAreNeitherCountedNorFailed)
     EXPECT_EQ(FaultInjection::Calls(), std::vector<std::string>{"D3D11CreateDeviceAndSwapChain"});
 }
 
+// Its own suite, so under ctest its own process: the device comes before any hook.
+TEST(FaultInjectionLateObjects, HookObjectCatchesObjectsMadeBeforeInstall)
+{
+    TestDevice gpu;
+    ASSERT_TRUE(gpu.Ok());
+    FaultInjection::HookObject(gpu.Device());
+    FaultInjection::Arm(1);
+    ID3D11Buffer* buffer = Garbage<ID3D11Buffer>();
+    const D3D11_BUFFER_DESC vertexBufferDesc = {64, D3D11_USAGE_DEFAULT, D3D11_BIND_VERTEX_BUFFER, 0, 0, 0};
+    EXPECT_EQ(gpu.Device()->CreateBuffer(&vertexBufferDesc, nullptr, &buffer), E_FAIL);
+    FaultInjection::Disarm();
+    EXPECT_EQ(buffer, nullptr);
+}
+
 using FaultInjectionInput = FaultInjectionTest;
 
 TEST_F(FaultInjectionInput, FailsEachDirectInputCallOnce)
