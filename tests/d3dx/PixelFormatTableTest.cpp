@@ -21,7 +21,9 @@ TEST(PixelFormatTable, AveragedChannelsFillTheirTexelExactly)
         EXPECT_TRUE(info->channelBytes == 1 || info->channelBytes == 2 || info->channelBytes == 4) << format;
         EXPECT_EQ(info->channelCount * info->channelBytes * 8, info->bitsPerPixel) << format;
         if (info->kind == ChannelKind::Float)
+        {
             EXPECT_NE(info->channelBytes, 1u) << format;
+        }
     }
     EXPECT_GT(averaged, 0);
 }
