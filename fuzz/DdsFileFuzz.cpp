@@ -95,6 +95,20 @@ void CopyStoredLevel(const DdsFile& dds, const uint8_t* data, uint32_t index, Mi
     }
 }
 
+// Widening to four channels (at most 4 x) and the generated levels (at most
+// as much again, for an image one texel thin) bound what the chain may take
+// for the file's texels.
+void CheckChainSize(const DdsFile& dds, const MipChain& chain)
+{
+    uint64_t stored = 0;
+    for (uint32_t i = 0; i < dds.LevelCount(); ++i)
+        stored += dds.Level(i).size;
+    uint64_t total = 0;
+    for (uint32_t i = 0; i < chain.LevelCount(); ++i)
+        total += chain.Level(i).size;
+    Require(total <= 8 * stored, "the chain takes memory the file's texels justify");
+}
+
 // The loader's default: the full chain, stored levels first, the rest
 // generated where the format can be averaged; blocks padded to whole blocks.
 void Decode(const DdsFile& dds, const uint8_t* data)
@@ -110,6 +124,7 @@ void Decode(const DdsFile& dds, const uint8_t* data)
 
     MipChain chain;
     Require(chain.Allocate(dds.Format(), width, height, levels), "an accepted file's chain can be laid out");
+    CheckChainSize(dds, chain);
     const uint32_t copied = levels < stored ? levels : stored;
     for (uint32_t i = 0; i < copied; ++i)
         CopyStoredLevel(dds, data, i, chain);
