@@ -1,2 +1,11 @@
 #pragma once
-// Placeholder: the model-file reader arrives with the model work.
+
+#include "ModelVertex.h"
+
+// Reads the model text file into a vertex list.
+class ModelFileReader
+{
+public:
+    // On true, vertexList is a new (std::nothrow) ModelVertex[vertexCount] array the caller frees with delete[].
+    static bool ReadFile(const char* fileName, int& vertexCount, ModelVertex*& vertexList);
+};
