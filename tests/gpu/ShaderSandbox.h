@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// A throw-away copy of the build layout: <temp>/Engine/ beside <temp>/bin/,
+// with bin/ as the working directory while the object lives. The shaders'
+// fixed "../Engine/..." paths then resolve inside it, and "shader-error.txt"
+// lands in its bin/.
+class ShaderSandbox
+{
+public:
+    ShaderSandbox();
+    ~ShaderSandbox();
+    ShaderSandbox(const ShaderSandbox&) = delete;
+    ShaderSandbox& operator=(const ShaderSandbox&) = delete;
+
+    bool Ok() const { return ok; }
+
+    // Copies a file of the real Engine/ folder into the sandbox's.
+    bool CopyEngineFile(const char* name);
+    bool WriteEngineFile(const char* name, const std::string& text);
+
+    // Files in the working directory (bin/), byte for byte.
+    bool WriteWorkingFile(const char* name, const std::string& bytes);
+    std::string ReadWorkingFile(const char* name) const;
+    bool WorkingFileExists(const char* name) const;
+
+    std::filesystem::path EnginePath(const char* name) const { return root / "Engine" / name; }
+
+private:
+    std::filesystem::path original;
+    std::filesystem::path root;
+    bool ok = false;
+};
