@@ -6,7 +6,7 @@
 #include "GpuTest.h"
 #include "MessageBoxWatcher.h"
 #include "References.h"
-#include "ShaderSandbox.h"
+#include "Sandbox.h"
 
 #include <d3dx11.h>
 #include <gtest/gtest.h>
@@ -63,7 +63,7 @@ protected:
         EXPECT_EQ(seen[0].owner, gpu.Window());
     }
 
-    ShaderSandbox sandbox;
+    Sandbox sandbox;
     MessageBoxWatcher watcher;
 };
 }

@@ -1,4 +1,4 @@
-#include "ShaderSandbox.h"
+#include "Sandbox.h"
 
 #include <windows.h>
 
@@ -16,7 +16,7 @@ bool WriteBytes(const std::filesystem::path& path, const std::string& bytes)
 }
 }
 
-ShaderSandbox::ShaderSandbox()
+Sandbox::Sandbox()
 {
     static int serial = 0;
     std::error_code error;
@@ -24,7 +24,7 @@ ShaderSandbox::ShaderSandbox()
     const std::filesystem::path temp = std::filesystem::temp_directory_path(error);
     if (error)
         return;
-    root = temp / ("vexelo-shaders-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial));
+    root = temp / ("vexelo-sandbox-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial));
     std::filesystem::remove_all(root, error);
     std::filesystem::create_directories(root / "Engine", error);
     std::filesystem::create_directories(root / "bin", error);
@@ -34,7 +34,7 @@ ShaderSandbox::ShaderSandbox()
     ok = !error;
 }
 
-ShaderSandbox::~ShaderSandbox()
+Sandbox::~Sandbox()
 {
     std::error_code error;
     std::filesystem::current_path(original, error);
@@ -42,31 +42,31 @@ ShaderSandbox::~ShaderSandbox()
         std::filesystem::remove_all(root, error);
 }
 
-bool ShaderSandbox::CopyEngineFile(const char* name)
+bool Sandbox::CopyEngineFile(const char* name)
 {
     std::error_code error;
-    std::filesystem::copy_file(original / ".." / "Engine" / name, EnginePath(name),
+    std::filesystem::copy_file(RealEnginePath(name), EnginePath(name),
                                std::filesystem::copy_options::overwrite_existing, error);
     return !error;
 }
 
-bool ShaderSandbox::WriteEngineFile(const char* name, const std::string& text)
+bool Sandbox::WriteEngineFile(const char* name, const std::string& text)
 {
     return WriteBytes(EnginePath(name), text);
 }
 
-bool ShaderSandbox::WriteWorkingFile(const char* name, const std::string& bytes)
+bool Sandbox::WriteWorkingFile(const char* name, const std::string& bytes)
 {
     return WriteBytes(root / "bin" / name, bytes);
 }
 
-std::string ShaderSandbox::ReadWorkingFile(const char* name) const
+std::string Sandbox::ReadWorkingFile(const char* name) const
 {
     std::ifstream file(root / "bin" / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bool ShaderSandbox::WorkingFileExists(const char* name) const
+bool Sandbox::WorkingFileExists(const char* name) const
 {
     std::error_code error;
     return std::filesystem::exists(root / "bin" / name, error);

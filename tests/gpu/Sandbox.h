@@ -4,16 +4,16 @@
 #include <string>
 
 // A throw-away copy of the build layout: <temp>/Engine/ beside <temp>/bin/,
-// with bin/ as the working directory while the object lives. The shaders'
-// fixed "../Engine/..." paths then resolve inside it, and "shader-error.txt"
-// lands in its bin/.
-class ShaderSandbox
+// with bin/ as the working directory while the object lives. Fixed paths such
+// as the shaders' "../Engine/light.vs" then resolve inside it, and files the
+// code writes ("shader-error.txt") land in its bin/.
+class Sandbox
 {
 public:
-    ShaderSandbox();
-    ~ShaderSandbox();
-    ShaderSandbox(const ShaderSandbox&) = delete;
-    ShaderSandbox& operator=(const ShaderSandbox&) = delete;
+    Sandbox();
+    ~Sandbox();
+    Sandbox(const Sandbox&) = delete;
+    Sandbox& operator=(const Sandbox&) = delete;
 
     bool Ok() const { return ok; }
 
@@ -27,6 +27,8 @@ public:
     bool WorkingFileExists(const char* name) const;
 
     std::filesystem::path EnginePath(const char* name) const { return root / "Engine" / name; }
+    // A file of the real build's Engine/ folder, as an absolute path.
+    std::filesystem::path RealEnginePath(const char* name) const { return original / ".." / "Engine" / name; }
 
 private:
     std::filesystem::path original;
