@@ -15,7 +15,6 @@
 #include "MessageBoxWatcher.h"
 #include "PixelTexture.h"
 #include "QuadVertex.h"
-#include "References.h"
 
 #include <gtest/gtest.h>
 
@@ -57,16 +56,23 @@ protected:
     }
     void TearDown() override { FaultInjection::Disarm(); }
 
-    // The creating calls of one successful set-up, in order.
+    // The creating calls of one successful set-up, in order. Shutdown releases
+    // all of it, and is harmless twice or without set-up.
     template <typename Object>
     std::vector<std::string> CallsOf(const std::function<bool(Object&)>& initialize)
     {
+        const ULONG before = FaultInjection::RefCount(gpu.Device());
+        Object never;
+        never.Shutdown();
         Object object;
         FaultInjection::Arm(0);
         const bool created = initialize(object);
         FaultInjection::Disarm();
-        object.Shutdown();
         EXPECT_TRUE(created);
+        EXPECT_GT(FaultInjection::RefCount(gpu.Device()), before);
+        object.Shutdown();
+        object.Shutdown();
+        EXPECT_EQ(FaultInjection::RefCount(gpu.Device()), before);
         return FaultInjection::Calls();
     }
 
@@ -76,7 +82,7 @@ protected:
                                                           size_t callCount)
     {
         std::vector<std::vector<SeenMessageBox>> boxes;
-        const ULONG before = ReferenceCount(gpu.Device());
+        const ULONG before = FaultInjection::RefCount(gpu.Device());
         for (size_t k = 1; k <= callCount; ++k)
         {
             MessageBoxWatcher watcher;
@@ -89,7 +95,7 @@ protected:
             object.Shutdown();
             EXPECT_FALSE(created) << "call " << k << " (" << failed << ") failed";
             EXPECT_FALSE(failed.empty()) << "call " << k;
-            EXPECT_EQ(ReferenceCount(gpu.Device()), before) << "after failing call " << k << " (" << failed << ")";
+            EXPECT_EQ(FaultInjection::RefCount(gpu.Device()), before) << "after failing call " << k << " (" << failed << ")";
             boxes.push_back(watcher.Seen());
         }
         return boxes;

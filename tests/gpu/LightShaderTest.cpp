@@ -5,7 +5,6 @@
 #include "DrawTarget.h"
 #include "LitVertex.h"
 #include "PixelTexture.h"
-#include "References.h"
 #include "GpuTest.h"
 #include "TestDevice.h"
 
@@ -188,18 +187,4 @@ TEST_F(LightShaderTest, IndexCountZeroDrawsNothingAndSucceeds)
         EXPECT_EQ(texel.g, 0.25f);
         EXPECT_EQ(texel.b, 0.125f);
     }
-}
-
-TEST_F(LightShaderTest, ShutdownReleasesEverythingAndIsSafeTwice)
-{
-    const ULONG before = ReferenceCount(gpu.Device());
-    LightShader never;
-    never.Shutdown();
-
-    LightShader second;
-    ASSERT_TRUE(second.Initialize(gpu.Device(), gpu.Window()));
-    EXPECT_GT(ReferenceCount(gpu.Device()), before);
-    second.Shutdown();
-    second.Shutdown();
-    EXPECT_EQ(ReferenceCount(gpu.Device()), before);
 }

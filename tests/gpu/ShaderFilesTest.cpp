@@ -5,7 +5,7 @@
 
 #include "GpuTest.h"
 #include "MessageBoxWatcher.h"
-#include "References.h"
+#include "FaultInjection.h"
 #include "Sandbox.h"
 
 #include <d3dx11.h>
@@ -128,15 +128,15 @@ TEST_F(ShaderFilesTest, LayoutMismatchFailsSilentlyAndShutdownReleasesTheShaders
     ASSERT_TRUE(sandbox.Ok());
     ASSERT_TRUE(sandbox.WriteEngineFile("light.vs", MismatchedVertexShader));
     ASSERT_TRUE(sandbox.CopyEngineFile("light.ps"));
-    const ULONG before = ReferenceCount(gpu.Device());
+    const ULONG before = FaultInjection::RefCount(gpu.Device());
     LightShader shader;
 
     EXPECT_FALSE(shader.Initialize(gpu.Device(), gpu.Window()));
-    EXPECT_GT(ReferenceCount(gpu.Device()), before) << "both shaders exist";
+    EXPECT_GT(FaultInjection::RefCount(gpu.Device()), before) << "both shaders exist";
     shader.Shutdown();
     shader.Shutdown();
 
-    EXPECT_EQ(ReferenceCount(gpu.Device()), before);
+    EXPECT_EQ(FaultInjection::RefCount(gpu.Device()), before);
     EXPECT_TRUE(watcher.Seen().empty());
 }
 

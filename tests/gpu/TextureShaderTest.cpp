@@ -5,7 +5,6 @@
 #include "DebugWindow.h"
 #include "DrawTarget.h"
 #include "PixelTexture.h"
-#include "References.h"
 #include "GpuTest.h"
 #include "TestDevice.h"
 
@@ -144,18 +143,4 @@ TEST_F(TextureShaderTest, IndexCountZeroDrawsNothingAndSucceeds)
     EXPECT_EQ(texel.r, 0.5f);
     EXPECT_EQ(texel.g, 0.25f);
     EXPECT_EQ(texel.b, 0.125f);
-}
-
-TEST_F(TextureShaderTest, ShutdownReleasesEverythingAndIsSafeTwice)
-{
-    const ULONG before = ReferenceCount(gpu.Device());
-    TextureShader never;
-    never.Shutdown();
-
-    TextureShader second;
-    ASSERT_TRUE(second.Initialize(gpu.Device(), gpu.Window()));
-    EXPECT_GT(ReferenceCount(gpu.Device()), before);
-    second.Shutdown();
-    second.Shutdown();
-    EXPECT_EQ(ReferenceCount(gpu.Device()), before);
 }
