@@ -7,7 +7,10 @@
 #include <memory>
 #include <new>
 
-DebugWindow::DebugWindow() : vertexBuffer(nullptr), indexBuffer(nullptr)
+// Initialize sets the sizes; zeros until then keep every getter defined.
+DebugWindow::DebugWindow()
+    : vertexBuffer(nullptr), indexBuffer(nullptr), vertexCount(0), indexCount(0), screenWidth(0), screenHeight(0),
+      bitmapWidth(0), bitmapHeight(0), previousX(-1), previousY(-1)
 {
 }
 
