@@ -28,6 +28,7 @@ public:
                               int chunkCount);
 
 private:
+    static bool ReadBytes(const char* fileName, char*& data, std::size_t& size);
     static const char* TextEnd(const char* data, std::size_t size);
     static bool SkipPastColon(const char*& p, const char* end);
     static void SkipCharacter(const char*& p, const char* end);

@@ -59,7 +59,7 @@ int Split(const char* begin, const char* end, int wanted, Chunk* chunks)
 }
 
 // Room for the fields a chunk is expected to hold, with some slack; a chunk
-// that needs more is finished sequentially when the results are joined.
+// that needs more is finished sequentially when the results are appended.
 void Reserve(Chunk& chunk, std::size_t fieldCount, std::size_t textBytes)
 {
     const std::size_t bytes = static_cast<std::size_t>(chunk.end - chunk.begin);
@@ -76,22 +76,23 @@ void ParseChunk(Chunk* chunk)
     chunk->run = FieldRunParser::Parse(chunk->begin, chunk->end, chunk->last, chunk->values.get(), chunk->capacity);
 }
 
-bool StartWorker(std::thread& worker, Chunk& chunk)
+// A chunk left without a thread (or without room) is parsed when the results are appended.
+void StartWorker(std::thread& worker, Chunk& chunk)
 {
+    if (chunk.capacity == 0)
+        return;
     try
     {
         worker = std::thread(ParseChunk, &chunk);
-        return true;
     }
     catch (const std::system_error&)
     {
-        return false; // no thread: the chunk is parsed when the results are joined
     }
 }
 
 // Appends a finished chunk's values after those already filled; returns false
 // once the stream has failed or every field is filled.
-bool Join(const Chunk& chunk, float* fields, std::size_t fieldCount, std::size_t& filled)
+bool Append(const Chunk& chunk, float* fields, std::size_t fieldCount, std::size_t& filled)
 {
     const std::size_t taken = std::min(chunk.run.stored, fieldCount - filled);
     std::copy(chunk.values.get(), chunk.values.get() + taken, fields + filled);
@@ -120,8 +121,7 @@ void RecordReader::Read(const char* begin, const char* end, float* fields, std::
     for (int i = 1; i < count; ++i)
     {
         Reserve(chunks[i], fieldCount, textBytes);
-        if (chunks[i].capacity > 0 && !StartWorker(workers[i], chunks[i]))
-            chunks[i].run.stop = chunks[i].begin;
+        StartWorker(workers[i], chunks[i]);
     }
 
     chunks[0].run = FieldRunParser::Parse(chunks[0].begin, chunks[0].end, chunks[0].last, fields, fieldCount);
@@ -134,6 +134,6 @@ void RecordReader::Read(const char* begin, const char* end, float* fields, std::
     std::size_t filled = chunks[0].run.stored;
     bool more = !chunks[0].run.streamFailed && filled < fieldCount;
     for (int i = 1; i < count && more; ++i)
-        more = Join(chunks[i], fields, fieldCount, filled);
+        more = Append(chunks[i], fields, fieldCount, filled);
     std::fill(fields + filled, fields + fieldCount, 0.0f);
 }

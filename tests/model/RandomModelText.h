@@ -5,7 +5,7 @@
 
 // Deterministic random model files: plain ones, odd ones (labels with digits
 // and line breaks, counts that do not match, every separator, numbers in every
-// spelling the stream treats specially) and corrupted ones.
+// spelling the stream handles in its own way) and corrupted ones.
 class RandomModelText
 {
 public:
