@@ -13,5 +13,5 @@ public:
     // 0 picks the number of chunks from the machine and the text's size.
     static void Read(const char* begin, const char* end, float* fields, std::size_t fieldCount, int chunkCount);
 
-    static const int MaxChunks = 8;
+    static constexpr int MaxChunks = 8;
 };

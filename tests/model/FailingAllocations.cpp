@@ -1,7 +1,6 @@
 #include "FailingAllocations.h"
 
 #include <atomic>
-#include <cstdlib>
 #include <new>
 
 namespace
@@ -9,15 +8,11 @@ namespace
 std::atomic<int> attempts(0);
 std::atomic<int> failFrom(0); // 0: never fail
 
-void* Allocate(std::size_t size)
+bool ShouldFail()
 {
     const int attempt = ++attempts;
     const int first = failFrom.load();
-    if (first > 0 && attempt >= first)
-        return nullptr;
-    // The library's operator new takes memory from malloc too, so the
-    // ordinary delete releases this correctly.
-    return std::malloc(size > 0 ? size : 1);
+    return first > 0 && attempt >= first;
 }
 }
 
@@ -38,12 +33,32 @@ int FailingAllocations::Attempts()
     return attempts.load();
 }
 
+// As the library's own versions: the ordinary allocation, with its failure
+// turned into null, so the ordinary delete releases what these return.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
-    return Allocate(size);
+    if (ShouldFail())
+        return nullptr;
+    try
+    {
+        return ::operator new(size);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
 }
 
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
-    return Allocate(size);
+    if (ShouldFail())
+        return nullptr;
+    try
+    {
+        return ::operator new[](size);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return nullptr;
+    }
 }
