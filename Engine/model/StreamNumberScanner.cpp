@@ -12,58 +12,88 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Up to this many significant digits are kept exactly in 64 bits.
-const int MantissaDigits = 19;
+// Up to this many digits fit exactly in 64 bits.
+const std::size_t MantissaDigits = 19;
 
 // Integers up to 2^24 and the powers of ten up to 10^10 are exact floats, so one
 // multiplication or division of them is correctly rounded, as the C library's
 // conversion is.
 const std::uint64_t ExactFloatInteger = std::uint64_t(1) << 24;
-const int ExactPowerOfTen = 10;
+const std::int64_t ExactPowerOfTen = 10;
 const float PowersOfTen[ExactPowerOfTen + 1] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                                 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
 // Exponent digits beyond this cannot change the outcome of any text that fits in memory.
 const std::int64_t ExponentCap = 100000000000000000;
 
-// A number's digits as mantissa * 10^exponent (the mantissa holds the first
-// significant digits; truncated is set when a dropped digit was not zero).
-struct Decimal
+// The pieces of one number as the stream collected them.
+struct NumberText
 {
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    bool truncated = false;
-    std::int64_t exponent = 0;
+    const char* first = nullptr;        // the sign, if any
+    const char* integer = nullptr;      // digits before the point
+    std::size_t integerDigits = 0;
+    const char* fraction = nullptr;     // digits after the point
+    std::size_t fractionDigits = 0;
+    std::int64_t exponent = 0;          // the written exponent
+    bool negative = false;
 };
 
-bool FitsExactly(Decimal& number)
+std::uint64_t Accumulate(const char* digits, std::size_t count, std::uint64_t value)
 {
-    if (number.truncated)
-        return false;
-    while (number.mantissa > ExactFloatInteger && number.mantissa % 10 == 0)
-    {
-        number.mantissa /= 10;
-        --number.digits;
-        ++number.exponent;
-    }
-    return number.mantissa <= ExactFloatInteger && number.exponent >= -ExactPowerOfTen &&
-           number.exponent <= ExactPowerOfTen;
+    for (std::size_t i = 0; i < count; ++i)
+        value = value * 10 + static_cast<unsigned>(digits[i] - '0');
+    return value;
 }
 
-float ExactValue(const Decimal& number)
+// Short numbers whose digits and power of ten are exact floats: one correctly
+// rounded operation gives the answer.
+bool ExactValue(const NumberText& number, float& value)
 {
-    const float mantissa = static_cast<float>(number.mantissa);
-    if (number.exponent < 0)
-        return mantissa / PowersOfTen[-number.exponent];
-    return mantissa * PowersOfTen[number.exponent];
+    if (number.integerDigits + number.fractionDigits > MantissaDigits)
+        return false;
+    std::uint64_t mantissa = Accumulate(number.integer, number.integerDigits, 0);
+    mantissa = Accumulate(number.fraction, number.fractionDigits, mantissa);
+    std::int64_t exponent = number.exponent - static_cast<std::int64_t>(number.fractionDigits);
+    if (mantissa == 0)
+    {
+        value = number.negative ? -0.0f : 0.0f;
+        return true;
+    }
+    while (mantissa > ExactFloatInteger && mantissa % 10 == 0)
+    {
+        mantissa /= 10;
+        ++exponent;
+    }
+    if (mantissa > ExactFloatInteger || exponent < -ExactPowerOfTen || exponent > ExactPowerOfTen)
+        return false;
+    const float magnitude = exponent < 0 ? static_cast<float>(mantissa) / PowersOfTen[-exponent]
+                                         : static_cast<float>(mantissa) * PowersOfTen[exponent];
+    value = number.negative ? -magnitude : magnitude;
+    return true;
+}
+
+// The power of ten of the number's first significant digit (only asked for
+// numbers that are not zero).
+std::int64_t DecimalOrder(const NumberText& number)
+{
+    for (std::size_t i = 0; i < number.integerDigits; ++i)
+    {
+        if (number.integer[i] != '0')
+            return static_cast<std::int64_t>(number.integerDigits - i) - 1 + number.exponent;
+    }
+    for (std::size_t i = 0; i < number.fractionDigits; ++i)
+    {
+        if (number.fraction[i] != '0')
+            return -static_cast<std::int64_t>(i) - 1 + number.exponent;
+    }
+    return 0;
 }
 
 // The general case: the correctly rounded conversion, with the stream's rule for
 // results out of range (overflow stores the largest float and fails; underflow is 0).
-bool ConvertedValue(const char* first, const char* last, bool negative, const Decimal& number, float& value)
+bool ConvertedValue(const NumberText& number, const char* last, float& value)
 {
-    if (*first == '+')
-        ++first;
+    const char* first = *number.first == '+' ? number.first + 1 : number.first;
     float parsed = 0.0f;
     const std::from_chars_result result = std::from_chars(first, last, parsed);
     if (result.ptr != last)
@@ -76,13 +106,37 @@ bool ConvertedValue(const char* first, const char* last, bool negative, const De
         value = parsed;
         return true;
     }
-    const std::int64_t decimalOrder = number.exponent + number.digits - 1;
-    if (decimalOrder >= 0)
+    if (DecimalOrder(number) >= 0)
     {
-        value = negative ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
+        value = number.negative ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
         return false;
     }
-    value = negative ? -0.0f : 0.0f;
+    value = number.negative ? -0.0f : 0.0f;
+    return true;
+}
+
+const char* SkipDigits(const char* p, const char* end)
+{
+    while (p != end && IsDigit(*p))
+        ++p;
+    return p;
+}
+
+// After 'e': an optional sign and at least one digit, else the number fails.
+bool ScanExponent(const char*& p, const char* end, std::int64_t& exponent)
+{
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+'))
+        ++p;
+    if (p == end || !IsDigit(*p))
+        return false;
+    std::int64_t magnitude = 0;
+    for (; p != end && IsDigit(*p); ++p)
+    {
+        if (magnitude < ExponentCap)
+            magnitude = magnitude * 10 + (*p - '0');
+    }
+    exponent = negative ? -magnitude : magnitude;
     return true;
 }
 }
@@ -125,82 +179,35 @@ bool StreamNumberScanner::ScanFloat(const char*& p, const char* end, float& valu
 {
     // The stream collects: an optional sign, digits with at most one '.', and,
     // once a digit was seen, 'e' or 'E' with an optional sign and digits.
-    const char* const first = p;
-    const bool negative = *p == '-';
+    NumberText number;
+    number.first = p;
+    number.negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
-
-    Decimal number;
-    bool anyDigit = false;
-    bool afterPoint = false;
-    for (; p != end; ++p)
+    number.integer = p;
+    p = SkipDigits(p, end);
+    number.integerDigits = static_cast<std::size_t>(p - number.integer);
+    if (p != end && *p == '.')
     {
-        const char c = *p;
-        if (IsDigit(c))
-        {
-            anyDigit = true;
-            if (number.digits < MantissaDigits)
-            {
-                if (number.mantissa != 0 || c != '0')
-                {
-                    number.mantissa = number.mantissa * 10 + static_cast<unsigned>(c - '0');
-                    ++number.digits;
-                }
-                if (afterPoint)
-                    --number.exponent;
-            }
-            else
-            {
-                number.truncated |= c != '0';
-                if (!afterPoint)
-                    ++number.exponent;
-            }
-        }
-        else if (c == '.' && !afterPoint)
-        {
-            afterPoint = true;
-        }
-        else
-        {
-            break;
-        }
+        number.fraction = ++p;
+        p = SkipDigits(p, end);
+        number.fractionDigits = static_cast<std::size_t>(p - number.fraction);
     }
-    if (!anyDigit)
+    if (number.integerDigits + number.fractionDigits == 0)
     {
         value = 0.0f;
         return false;
     }
-
     if (p != end && (*p == 'e' || *p == 'E'))
     {
         ++p;
-        const bool negativeExponent = p != end && *p == '-';
-        if (p != end && (*p == '-' || *p == '+'))
-            ++p;
-        if (p == end || !IsDigit(*p))
+        if (!ScanExponent(p, end, number.exponent))
         {
             value = 0.0f; // "1.5e" and "1e+" are collected whole and then rejected
             return false;
         }
-        std::int64_t exponent = 0;
-        for (; p != end && IsDigit(*p); ++p)
-        {
-            if (exponent < ExponentCap)
-                exponent = exponent * 10 + (*p - '0');
-        }
-        number.exponent += negativeExponent ? -exponent : exponent;
     }
-
-    if (number.mantissa == 0)
-    {
-        value = negative ? -0.0f : 0.0f;
+    if (ExactValue(number, value))
         return true;
-    }
-    if (FitsExactly(number))
-    {
-        const float magnitude = ExactValue(number);
-        value = negative ? -magnitude : magnitude;
-        return true;
-    }
-    return ConvertedValue(first, p, negative, number, value);
+    return ConvertedValue(number, p, value);
 }
