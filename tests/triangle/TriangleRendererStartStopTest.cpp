@@ -203,13 +203,6 @@ HRESULT STDMETHODCALLTYPE NoPixelShader(ID3D11Device*, const void*, SIZE_T, ID3D
     return E_OUTOFMEMORY;
 }
 
-HRESULT STDMETHODCALLTYPE NoInputLayout(ID3D11Device*, const D3D11_INPUT_ELEMENT_DESC*, UINT, const void*, SIZE_T,
-                                        ID3D11InputLayout** layout)
-{
-    *layout = nullptr;
-    return E_OUTOFMEMORY;
-}
-
 HRESULT STDMETHODCALLTYPE NoBuffer(ID3D11Device*, const D3D11_BUFFER_DESC*, const D3D11_SUBRESOURCE_DATA*,
                                    ID3D11Buffer** buffer)
 {
@@ -268,8 +261,6 @@ const InjectedFault Faults[] = {
      L"create the vertex shader VShader"},
     {"CreatePixelShader", Interface::Device, 15, reinterpret_cast<void*>(&NoPixelShader),
      L"create the pixel shader PShader"},
-    {"CreateInputLayout", Interface::Device, 11, reinterpret_cast<void*>(&NoInputLayout),
-     L"create the input layout from VShader's inputs (POSITION: three floats, COLOR: four)"},
     {"CreateBuffer", Interface::Device, 3, reinterpret_cast<void*>(&NoBuffer), L"create the vertex buffer"},
     {"Map", Interface::Context, 14, reinterpret_cast<void*>(&NoMap), L"fill the vertex buffer"},
 };

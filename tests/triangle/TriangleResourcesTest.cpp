@@ -1,5 +1,5 @@
 // The resources as built into the program, read from the executable itself.
-#include "DialogTemplate.h"
+#include "ResourceReader.h"
 
 #include <windows.h>
 
@@ -69,11 +69,6 @@ BOOL CALLBACK AddType(HMODULE module, LPWSTR type, LONG_PTR found)
 {
     EnumResourceNamesW(module, type, AddName, found);
     return TRUE;
-}
-
-std::string Narrow(const std::u16string& text)
-{
-    return std::string(text.begin(), text.end());
 }
 
 class TriangleResources : public ::testing::Test
@@ -245,57 +240,71 @@ INSTANTIATE_TEST_SUITE_P(LargeAndSmall, TriangleIconGroup, ::testing::Values(WOR
 TEST_F(TriangleResources, AboutBoxIsAnExtendedTemplateWithItsFourControls)
 {
     const std::vector<BYTE> bytes = Bytes(RT_DIALOG, 103);
-    DialogTemplate about;
-    ASSERT_TRUE(about.Read(bytes.data(), bytes.size()));
+    ResourceReader about(bytes.data(), bytes.size());
+    EXPECT_EQ(about.Word(), 1);       // version and signature of an extended template
+    EXPECT_EQ(about.Word(), 0xFFFF);
+    EXPECT_EQ(about.Dword(), 0u);     // help id
+    EXPECT_EQ(about.Dword(), 0u);     // extended style
+    EXPECT_EQ(about.Dword(), static_cast<uint32_t>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
+                                                   DS_SETFONT | DS_FIXEDSYS));
+    const uint16_t controls = about.Word();
+    EXPECT_EQ(about.Short(), 0);
+    EXPECT_EQ(about.Short(), 0);
+    EXPECT_EQ(about.Short(), 170);
+    EXPECT_EQ(about.Short(), 62);
+    EXPECT_EQ(about.NameOrNumber(), u"");  // no menu
+    EXPECT_EQ(about.NameOrNumber(), u"");  // the standard dialog class
+    EXPECT_EQ(about.Text(), u"About Vexelo-01-Triangle");
+    EXPECT_EQ(about.Word(), 8);           // points
+    EXPECT_EQ(about.Word(), 0);           // weight
+    EXPECT_EQ(about.Byte(), 0);           // not italic
+    EXPECT_EQ(about.Byte(), DEFAULT_CHARSET);
+    EXPECT_EQ(about.Text(), u"MS Shell Dlg");
+    ASSERT_EQ(controls, 4);
 
-    EXPECT_EQ(about.style, static_cast<uint32_t>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
-                                                 DS_FIXEDSYS));
-    EXPECT_EQ(about.exStyle, 0u);
-    EXPECT_EQ(std::make_tuple(about.x, about.y, about.cx, about.cy), std::make_tuple(0, 0, 170, 62));
-    EXPECT_FALSE(about.menu.isOrdinal || !about.menu.text.empty());
-    EXPECT_FALSE(about.windowClass.isOrdinal || !about.windowClass.text.empty());
-    EXPECT_EQ(Narrow(about.title), "About Vexelo-01-Triangle");
-    ASSERT_TRUE(about.hasFont);
-    EXPECT_EQ(about.pointSize, 8);
-    EXPECT_EQ(about.weight, 0);
-    EXPECT_EQ(about.italic, 0);
-    EXPECT_EQ(about.charset, DEFAULT_CHARSET);
-    EXPECT_EQ(Narrow(about.typeface), "MS Shell Dlg");
-
-    ASSERT_EQ(about.items.size(), 4u);
-    const uint32_t shown = WS_CHILD | WS_VISIBLE;
-    const uint16_t button = 0x0080, staticControl = 0x0082;
-    struct Expected
+    struct Control
     {
-        uint16_t windowClass;
-        int32_t id;
-        int16_t x, y, cx, cy;
         uint32_t style;
+        int16_t x, y, cx, cy;
+        int32_t id;
+        std::u16string windowClass;
+        std::u16string title;
     };
-    const Expected expected[4] = {
-        {staticControl, -1, 14, 14, 21, 20, shown | SS_ICON},
-        {staticControl, -1, 42, 14, 114, 8, shown | WS_GROUP | SS_NOPREFIX | SS_LEFT},
-        {staticControl, -1, 42, 26, 114, 8, shown | WS_GROUP | SS_LEFT},
-        {button, IDOK, 113, 41, 50, 14, shown | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON},
+    const uint32_t shown = WS_CHILD | WS_VISIBLE;
+    const Control expected[4] = {
+        {shown | SS_ICON, 14, 14, 21, 20, -1, u"#130", u"#128"},  // static class 0x82; icon 128
+        {shown | WS_GROUP | SS_NOPREFIX | SS_LEFT, 42, 14, 114, 8, -1, u"#130", u"Vexelo-01-Triangle, Version 1.0"},
+        {shown | WS_GROUP | SS_LEFT, 42, 26, 114, 8, -1, u"#130", u""},
+        {shown | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 113, 41, 50, 14, IDOK, u"#128", u"OK"},  // button 0x80
     };
-    for (size_t i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i)
     {
-        const DialogTemplate::Item& item = about.items[i];
-        const Expected& want = expected[i];
-        EXPECT_TRUE(item.windowClass.isOrdinal) << "control " << i;
-        EXPECT_EQ(item.windowClass.ordinal, want.windowClass) << "control " << i;
-        EXPECT_EQ(item.id, want.id) << "control " << i;
-        EXPECT_EQ(std::make_tuple(item.x, item.y, item.cx, item.cy), std::make_tuple(want.x, want.y, want.cx, want.cy))
-            << "control " << i;
-        EXPECT_EQ(item.style, want.style) << "control " << i << " style 0x" << std::hex << item.style;
-        EXPECT_EQ(item.exStyle, 0u) << "control " << i;
+        SCOPED_TRACE("control " + std::to_string(i));
+        const Control& want = expected[i];
+        about.AlignToDword();
+        EXPECT_EQ(about.Dword(), 0u);  // help id
+        EXPECT_EQ(about.Dword(), 0u);  // extended style
+        const uint32_t style = about.Dword();
+        EXPECT_EQ(style, want.style) << std::hex << style;
+        EXPECT_EQ(about.Short(), want.x);
+        EXPECT_EQ(about.Short(), want.y);
+        EXPECT_EQ(about.Short(), want.cx);
+        EXPECT_EQ(about.Short(), want.cy);
+        EXPECT_EQ(static_cast<int32_t>(about.Dword()), want.id);
+        EXPECT_EQ(about.NameOrNumber(), want.windowClass);
+        const std::u16string title = about.NameOrNumber();
+        if (want.title.empty())
+        {
+            EXPECT_FALSE(title.empty()) << "the notice line has no text";
+        }
+        else
+        {
+            EXPECT_EQ(title, want.title);
+        }
+        EXPECT_EQ(about.Word(), 0);  // no creation data
     }
-    // The icon control names icon 128 by number; the texts are plain strings.
-    EXPECT_TRUE(about.items[0].title.isOrdinal);
-    EXPECT_EQ(about.items[0].title.ordinal, 128);
-    EXPECT_EQ(Narrow(about.items[1].title.text), "Vexelo-01-Triangle, Version 1.0");
-    EXPECT_FALSE(about.items[2].title.text.empty());
-    EXPECT_EQ(Narrow(about.items[3].title.text), "OK");
+    EXPECT_TRUE(about.Ok());
+    EXPECT_TRUE(about.AtEnd());
 }
 
 TEST_F(TriangleResources, ManifestRunsAsInvokerWithoutUiAccess)
