@@ -1,5 +1,5 @@
-// Start-up failures: each names what failed, leaves only what it created, and
-// StopDirect3D releases that. Calls that cannot fail here on their own are made
+// Starting and stopping: a failed start names what failed and leaves only what
+// it created, and StopDirect3D releases exactly what exists. Calls that cannot fail here on their own are made
 // to fail by swapping the method in the shared vtable.
 #include "TriangleRenderer.h"
 
@@ -17,11 +17,6 @@
 
 namespace
 {
-const char PassThroughShaders[] =
-    "struct V { float4 p : SV_POSITION; float4 c : COLOR; };\n"
-    "V VShader(float3 p : POSITION, float4 c : COLOR) { V v; v.p = float4(p, 1); v.c = c; return v; }\n"
-    "float4 PShader(V v) : SV_TARGET { return v.c; }\n";
-
 bool AllReleased()
 {
     return !swapChain && !device && !deviceContext && !backBufferTarget && !inputLayout && !vertexShader &&
@@ -71,7 +66,7 @@ protected:
     TestWindow window{500, 380};
 };
 
-TEST_F(TriangleRendererStartStop, WithoutAWindowNoDeviceIsMade)
+TEST_F(TriangleRendererStartStop, WithoutAWindowDeviceAndSwapChainCreationFails)
 {
     EXPECT_FALSE(StartDirect3D(nullptr));
     EXPECT_TRUE(Contains(StartFailure(), L"Could not create the Direct3D 11 device and swap chain (error 0x"))
