@@ -2,27 +2,25 @@
 // presents and reads its live menu, without changing what it does. Present is
 // swapped in the swap-chain vtable that every swap chain of the process shares.
 #include "ProbeReport.h"
-#include "VtableHook.h"
+#include "VtablePatch.h"
 
 #include <d3d11.h>
 
-#include <new>
 #include <string>
 
 namespace
 {
-const size_t PresentIndex = 8;  // after IUnknown, IDXGIObject and IDXGIDeviceSubObject
+const unsigned PresentSlot = 8;  // after IUnknown, IDXGIObject and IDXGIDeviceSubObject
 const wchar_t ProgramClass[] = L"VEXELO01TRIANGLE";
 
 ProbeReport* report = nullptr;
-VtableHook* presentHook = nullptr;
 
 using PresentFunction = HRESULT(STDMETHODCALLTYPE*)(IDXGISwapChain*, UINT, UINT);
 
 HRESULT STDMETHODCALLTYPE CountingPresent(IDXGISwapChain* chain, UINT syncInterval, UINT flags)
 {
     InterlockedIncrement(&report->presents);
-    return reinterpret_cast<PresentFunction>(presentHook->Original())(chain, syncInterval, flags);
+    return reinterpret_cast<PresentFunction>(VtablePatch::Original(chain, PresentSlot))(chain, syncInterval, flags);
 }
 
 ProbeReport* OpenReport()
@@ -60,8 +58,8 @@ bool HookPresent()
     const HRESULT result =
         D3D11CreateDeviceAndSwapChain(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION,
                                       &swapChainDesc, &swapChain, &device, nullptr, &context);
-    if (SUCCEEDED(result))
-        presentHook = new (std::nothrow) VtableHook(swapChain, PresentIndex, reinterpret_cast<void*>(&CountingPresent));
+    const bool hooked =
+        SUCCEEDED(result) && VtablePatch::Patch(swapChain, PresentSlot, reinterpret_cast<void*>(&CountingPresent));
     if (swapChain)
         swapChain->Release();
     if (context)
@@ -69,7 +67,7 @@ bool HookPresent()
     if (device)
         device->Release();
     DestroyWindow(window);
-    return presentHook && presentHook->Ok();
+    return hooked;
 }
 
 BOOL CALLBACK FindProgramWindow(HWND window, LPARAM found)

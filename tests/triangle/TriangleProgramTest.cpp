@@ -4,11 +4,11 @@
 // Frames are counted by a probe loaded into the program that counts
 // IDXGISwapChain::Present calls: the picture is the same on every frame, so
 // only the presents themselves show whether the loop is drawing.
+#include "ChildProcess.h"
 #include "MessageBoxWatcher.h"
 #include "ProgramProbe.h"
 #include "ScratchDirectory.h"
-#include "ScreenGrab.h"
-#include "TriangleProgram.h"
+#include "ScreenCapture.h"
 
 #include <windows.h>
 
@@ -23,6 +23,7 @@
 
 namespace
 {
+const wchar_t Program[] = L"Vexelo-02-Triangle.exe";
 const wchar_t MainClass[] = L"VEXELO01TRIANGLE";
 const wchar_t MainTitle[] = L"Vexelo-01-Triangle";
 const wchar_t DialogClass[] = L"#32770";
@@ -32,11 +33,11 @@ const DWORD ExitTimeoutMs = 15000;
 // Long enough for a running loop to present many frames.
 const DWORD StillMs = 1000;
 
-std::wstring CurrentDirectory()
+std::wstring FullPath(const wchar_t* path)
 {
-    wchar_t path[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, path);
-    return path;
+    wchar_t full[MAX_PATH] = {};
+    GetFullPathNameW(path, MAX_PATH, full, nullptr);
+    return full;
 }
 
 std::wstring TextOf(HWND window)
@@ -54,10 +55,26 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
-bool IsBackground(const ScreenGrab& screen, int x, int y)
+int Red(const ScreenCapture& screen, int x, int y)
 {
-    return std::abs(screen.Red(x, y) - 0) <= 1 && std::abs(screen.Green(x, y) - 51) <= 1 &&
-           std::abs(screen.Blue(x, y) - 102) <= 1;
+    return (screen.Pixel(x, y) >> 16) & 0xFF;
+}
+
+int Green(const ScreenCapture& screen, int x, int y)
+{
+    return (screen.Pixel(x, y) >> 8) & 0xFF;
+}
+
+int Blue(const ScreenCapture& screen, int x, int y)
+{
+    return screen.Pixel(x, y) & 0xFF;
+}
+
+// (0, 51, 102) within rounding.
+bool IsBackground(const ScreenCapture& screen, int x, int y)
+{
+    return Red(screen, x, y) <= 1 && std::abs(Green(screen, x, y) - 51) <= 1 &&
+           std::abs(Blue(screen, x, y) - 102) <= 1;
 }
 
 // The window must have the keyboard before typed keys can reach it.
@@ -108,7 +125,7 @@ class TriangleProgramRun : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(program.Started()) << "could not start Vexelo-02-Triangle.exe: " << GetLastError();
+        ASSERT_TRUE(program.Start(Program, L"")) << "could not start the program: " << GetLastError();
         mainWindow = program.WaitForWindow(MainClass, nullptr, WindowTimeoutMs);
         ASSERT_TRUE(mainWindow) << "no main window appeared";
     }
@@ -120,7 +137,7 @@ protected:
         EXPECT_EQ(exitCode, expected);
     }
 
-    TriangleProgram program{CurrentDirectory()};
+    ChildProcess program;
     HWND mainWindow = nullptr;
 };
 
@@ -135,7 +152,7 @@ TEST_F(TriangleProgramRun, MainWindowHasItsTitleClassWidthAndMenu)
     EXPECT_LT(client.bottom, 400);
     EXPECT_GT(client.bottom, 300);
 
-    ProgramProbe probe(program.Process(), program.ProcessId());
+    ProgramProbe probe(program.Handle(), program.Id());
     ASSERT_TRUE(probe.Counting());
     EXPECT_EQ(probe.Menu(), L"&File{E&xit=105;}&Help{&About ...=104;}");
 
@@ -146,12 +163,13 @@ TEST_F(TriangleProgramRun, MainWindowHasItsTitleClassWidthAndMenu)
 
 TEST_F(TriangleProgramRun, ScreenShowsTheTriangleOnDarkBlue)
 {
-    ProgramProbe probe(program.Process(), program.ProcessId());
+    ProgramProbe probe(program.Handle(), program.Id());
     ASSERT_TRUE(probe.Counting());
     ASSERT_TRUE(BringToFront(mainWindow));
     ASSERT_TRUE(probe.WaitForPresents(probe.Presents() + 20, WindowTimeoutMs));
 
-    const ScreenGrab screen(mainWindow);
+    ScreenCapture screen;
+    ASSERT_TRUE(screen.CaptureClient(mainWindow));
     ASSERT_EQ(screen.Width(), 500);
     EXPECT_TRUE(IsBackground(screen, 2, 2));
     EXPECT_TRUE(IsBackground(screen, 497, 2));
@@ -178,12 +196,12 @@ TEST_F(TriangleProgramRun, ScreenShowsTheTriangleOnDarkBlue)
     EXPECT_GE(bottom, 298);
     EXPECT_LE(bottom, 299);
 
-    EXPECT_GT(screen.Red(250, 104), 230);
-    EXPECT_LT(screen.Green(250, 104) + screen.Blue(250, 104), 40);
-    EXPECT_GT(screen.Green(355, 297), 230);
-    EXPECT_LT(screen.Red(355, 297) + screen.Blue(355, 297), 40);
-    EXPECT_GT(screen.Blue(145, 297), 230);
-    EXPECT_LT(screen.Red(145, 297) + screen.Green(145, 297), 40);
+    EXPECT_GT(Red(screen, 250, 104), 230);
+    EXPECT_LT(Green(screen, 250, 104) + Blue(screen, 250, 104), 40);
+    EXPECT_GT(Green(screen, 355, 297), 230);
+    EXPECT_LT(Red(screen, 355, 297) + Blue(screen, 355, 297), 40);
+    EXPECT_GT(Blue(screen, 145, 297), 230);
+    EXPECT_LT(Red(screen, 145, 297) + Green(screen, 145, 297), 40);
 
     PostMessageW(mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
     ExpectEndsWith(0);
@@ -254,7 +272,7 @@ class TriangleProgramAbout : public TriangleProgramRun, public ::testing::WithPa
 
 TEST_P(TriangleProgramAbout, OpensWithItsTextsStopsFramesAndResumesThemWhenClosed)
 {
-    ProgramProbe probe(program.Process(), program.ProcessId());
+    ProgramProbe probe(program.Handle(), program.Id());
     ASSERT_TRUE(probe.Counting());
     ASSERT_TRUE(probe.WaitForPresents(probe.Presents() + 10, WindowTimeoutMs)) << "the loop is not drawing";
     const LONG before = probe.Presents();
@@ -303,14 +321,15 @@ INSTANTIATE_TEST_SUITE_P(EachWay, TriangleProgramAbout, ::testing::ValuesIn(Abou
 
 TEST(TriangleProgramStartFailure, MissingShaderFileShowsOneBoxAndEndsNonZero)
 {
-    ScratchDirectory scratch;
+    const std::wstring program = FullPath(Program);
+    ScratchDirectory scratch;  // has no shaders.shader
     ASSERT_TRUE(scratch.Ok());
-    TriangleProgram program(scratch.Path());
-    ASSERT_TRUE(program.Started());
-    MessageBoxWatcher boxes(program.ProcessId());
+    ChildProcess triangle;
+    ASSERT_TRUE(triangle.Start(program, scratch.Path()));
+    MessageBoxWatcher boxes(triangle.Id());
 
     DWORD exitCode = 0;
-    ASSERT_TRUE(program.WaitForExit(ExitTimeoutMs + WindowTimeoutMs, exitCode)) << "the program did not end";
+    ASSERT_TRUE(triangle.WaitForExit(ExitTimeoutMs + WindowTimeoutMs, exitCode)) << "the program did not end";
     EXPECT_EQ(exitCode, 1u) << "a crash ends with an exception code instead";
     const std::vector<SeenMessageBox> seen = boxes.Seen();
     ASSERT_EQ(seen.size(), 1u);

@@ -1,19 +1,18 @@
 // Starting and stopping: a failed start names what failed and leaves only what
-// it created, and StopDirect3D releases exactly what exists. Calls that cannot fail here on their own are made
-// to fail by swapping the method in the shared vtable.
+// it created, and StopDirect3D releases exactly what exists.
 #include "TriangleRenderer.h"
 
 #include "ComPtr.h"
+#include "FaultInjection.h"
 #include "ScratchDirectory.h"
-#include "TestDevice.h"
 #include "TestWindow.h"
-#include "VtableHook.h"
 
 #include "d3dx11.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -170,96 +169,78 @@ TEST_F(TriangleRendererStartStop, StopIsSafeTwiceAndFramesNeedAStart)
     DrawFrame();
 }
 
-// Injected failures, one creating call at a time.
-HRESULT STDMETHODCALLTYPE NoBackBuffer(IDXGISwapChain*, UINT, REFIID, void** surface)
+// Every creating call of the start-up made to fail in turn, in the order they happen.
+class TriangleRendererEachCreatingCall : public TriangleRendererStartStop
 {
-    *surface = nullptr;
-    return E_OUTOFMEMORY;
-}
-
-HRESULT STDMETHODCALLTYPE NoTargetView(ID3D11Device*, ID3D11Resource*, const D3D11_RENDER_TARGET_VIEW_DESC*,
-                                       ID3D11RenderTargetView** view)
-{
-    *view = nullptr;
-    return E_OUTOFMEMORY;
-}
-
-HRESULT STDMETHODCALLTYPE NoVertexShader(ID3D11Device*, const void*, SIZE_T, ID3D11ClassLinkage*,
-                                         ID3D11VertexShader** shader)
-{
-    *shader = nullptr;
-    return E_OUTOFMEMORY;
-}
-
-HRESULT STDMETHODCALLTYPE NoPixelShader(ID3D11Device*, const void*, SIZE_T, ID3D11ClassLinkage*,
-                                        ID3D11PixelShader** shader)
-{
-    *shader = nullptr;
-    return E_OUTOFMEMORY;
-}
-
-HRESULT STDMETHODCALLTYPE NoBuffer(ID3D11Device*, const D3D11_BUFFER_DESC*, const D3D11_SUBRESOURCE_DATA*,
-                                   ID3D11Buffer** buffer)
-{
-    *buffer = nullptr;
-    return E_OUTOFMEMORY;
-}
-
-HRESULT STDMETHODCALLTYPE NoMap(ID3D11DeviceContext*, ID3D11Resource*, UINT, D3D11_MAP, UINT,
-                                D3D11_MAPPED_SUBRESOURCE*)
-{
-    return E_OUTOFMEMORY;
-}
-
-enum class Interface { SwapChain, Device, Context };
-
-struct InjectedFault
-{
-    const char* name;
-    Interface owner;
-    size_t vtableIndex;  // in the interface's vtable, IUnknown's three first
-    void* replacement;
-    const wchar_t* failure;
-};
-
-void PrintTo(const InjectedFault& fault, std::ostream* out)
-{
-    *out << fault.name;
-}
-
-class TriangleRendererInjectedFailure : public TriangleRendererStartStop,
-                                        public ::testing::WithParamInterface<InjectedFault>
-{
-};
-
-TEST_P(TriangleRendererInjectedFailure, IsNamedAndReleased)
-{
-    const InjectedFault& fault = GetParam();
-    TestDevice reference;
-    ASSERT_TRUE(reference.Ok());
-    void* objects[] = {reference.SwapChain(), reference.Device(), reference.Context()};
+protected:
+    void SetUp() override
     {
-        VtableHook hook(objects[static_cast<int>(fault.owner)], fault.vtableIndex, fault.replacement);
-        ASSERT_TRUE(hook.Ok());
-        EXPECT_FALSE(StartDirect3D(window.Handle()));
+        FaultInjection::Install();
+        FaultInjection::Arm(0);
+        FaultInjection::Disarm();
     }
-    EXPECT_EQ(std::wstring(StartFailure()), std::wstring(L"Could not ") + fault.failure + L" (error 0x8007000E).");
-    ExpectStopReleasesEverything();
-}
 
-const InjectedFault Faults[] = {
-    {"GetBuffer", Interface::SwapChain, 9, reinterpret_cast<void*>(&NoBackBuffer),
-     L"get the swap chain's back buffer"},
-    {"CreateRenderTargetView", Interface::Device, 9, reinterpret_cast<void*>(&NoTargetView),
-     L"create the back buffer's render target view"},
-    {"CreateVertexShader", Interface::Device, 12, reinterpret_cast<void*>(&NoVertexShader),
-     L"create the vertex shader VShader"},
-    {"CreatePixelShader", Interface::Device, 15, reinterpret_cast<void*>(&NoPixelShader),
-     L"create the pixel shader PShader"},
-    {"CreateBuffer", Interface::Device, 3, reinterpret_cast<void*>(&NoBuffer), L"create the vertex buffer"},
-    {"Map", Interface::Context, 14, reinterpret_cast<void*>(&NoMap), L"fill the vertex buffer"},
+    void TearDown() override
+    {
+        FaultInjection::Disarm();
+        StopDirect3D();
+        FaultInjection::HoldRoots(false);
+        FaultInjection::ReleaseHeldRoots();
+    }
 };
 
-INSTANTIATE_TEST_SUITE_P(EachCreatingCall, TriangleRendererInjectedFailure, ::testing::ValuesIn(Faults),
-                         [](const ::testing::TestParamInfo<InjectedFault>& info) { return std::string(info.param.name); });
+struct CallFailure
+{
+    std::string call;
+    std::wstring failure;
+};
+
+TEST_F(TriangleRendererEachCreatingCall, FailsTheStartWithItsNameAndLeavesNothingBehind)
+{
+    const std::wstring vertex = L"Could not compile VShader (vs_4_0) from shaders.shader";
+    const std::wstring pixel = L"Could not compile PShader (ps_4_0) from shaders.shader";
+    const std::wstring failed = L" (error 0x80004005).";
+    const std::wstring outOfMemory = L" (error 0x8007000E).";
+    const std::vector<CallFailure> calls = {
+        {"D3D11CreateDeviceAndSwapChain", L"Could not create the Direct3D 11 device and swap chain" + failed},
+        {"IDXGISwapChain::GetBuffer", L"Could not get the swap chain's back buffer" + failed},
+        {"ID3D11Device::CreateRenderTargetView", L"Could not create the back buffer's render target view" + failed},
+        {"operator new[]", vertex + outOfMemory},  // the source file's buffer
+        {"D3DCompile", vertex + failed},
+        {"operator new[]", pixel + outOfMemory},
+        {"D3DCompile", pixel + failed},
+        {"ID3D11Device::CreateVertexShader", L"Could not create the vertex shader VShader" + failed},
+        {"ID3D11Device::CreatePixelShader", L"Could not create the pixel shader PShader" + failed},
+        {"ID3D11Device::CreateInputLayout",
+         L"Could not create the input layout from VShader's inputs (POSITION: three floats, COLOR: four)" + failed},
+        {"ID3D11Device::CreateBuffer", L"Could not create the vertex buffer" + failed},
+        {"ID3D11DeviceContext::Map", L"Could not fill the vertex buffer" + failed},
+    };
+    std::vector<std::string> expectedCalls;
+    for (const CallFailure& call : calls)
+        expectedCalls.push_back(call.call);
+
+    FaultInjection::Arm(0);
+    ASSERT_TRUE(StartDirect3D(window.Handle())) << StartFailure();
+    FaultInjection::Disarm();
+    StopDirect3D();
+    ASSERT_EQ(FaultInjection::Calls(), expectedCalls);
+
+    for (size_t k = 1; k <= calls.size(); ++k)
+    {
+        SCOPED_TRACE("call " + std::to_string(k) + ": " + calls[k - 1].call);
+        FaultInjection::HoldRoots(true);
+        FaultInjection::Arm(static_cast<int>(k));
+        EXPECT_FALSE(StartDirect3D(window.Handle()));
+        FaultInjection::Disarm();
+        EXPECT_EQ(FaultInjection::FailedCall(), calls[k - 1].call);
+        EXPECT_EQ(std::wstring(StartFailure()), calls[k - 1].failure);
+
+        StopDirect3D();
+        EXPECT_TRUE(AllReleased());
+        FaultInjection::HoldRoots(false);
+        for (const auto& root : FaultInjection::ReleaseHeldRoots())
+            EXPECT_EQ(root.second, 0u) << root.first << " outlived the renderer";
+    }
+}
 }
