@@ -1,6 +1,7 @@
 #pragma once
 
-// One record of the model text file: position, texture coordinates, normal.
+// One record of the model file: position, texture coordinates and normal,
+// eight floats in the order they appear in the file.
 struct ModelVertex
 {
     float x, y, z;
