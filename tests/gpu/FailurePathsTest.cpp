@@ -3,6 +3,7 @@
 // per-draw Map failures, which no real device produces on demand.
 #include "DebugWindow.h"
 #include "LightShader.h"
+#include "Model.h"
 #include "RenderTexture.h"
 #include "TextureShader.h"
 
@@ -178,6 +179,23 @@ TEST_F(FailurePathsTest, TextureShaderSetUp)
                                                "ID3D11Device::CreateSamplerState"};
     EXPECT_EQ(Without(Without(calls, "operator new[]"), "operator new"), expected);
     ExpectBoxesOnlyWhileCompiling(calls, FailEachCall(initialize, calls.size()));
+}
+
+TEST_F(FailurePathsTest, ModelSetUp)
+{
+    const std::function<bool(Model&)> initialize = [this](Model& object) {
+        return object.Initialize(gpu.Device(), L"../Engine/data/seafloor.dds", "../Engine/data/cube.txt");
+    };
+    const std::vector<std::string> calls = CallsOf(initialize);
+    // Its own steps among the reader's and the image loader's calls: buffers, then the Texture object.
+    const std::vector<std::string> ownSteps = {CreateBuffer, CreateBuffer, "operator new"};
+    std::vector<std::string> seen;
+    for (const std::string& call : calls)
+        if (call == CreateBuffer || (call == "operator new" && seen.size() == 2))
+            seen.push_back(call);
+    EXPECT_EQ(seen, ownSteps);
+    for (const std::vector<SeenMessageBox>& boxes : FailEachCall(initialize, calls.size()))
+        EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(FailurePathsTest, LightShaderRenderMapsTwiceAndDrawsNothingWhenEitherMapFails)
