@@ -1,9 +1,8 @@
 // Arbitrary bytes into the model-file reader, side by side with the plain
 // stream reading of the tests: the result, the count and every float's bits
-// must be the stream's. The reader is run whole and, for some inputs, cut into
-// chunks, since the joining of chunks is where it most easily parts from the
-// stream.
-// An allocation the file cannot justify is a finding too.
+// must be the stream's, and no allocation may exceed what the file justifies.
+// The reader runs whole and, for some inputs, cut into chunks, since joining
+// chunks is where it most easily parts from the stream.
 #include "FuzzCheck.h"
 #include "ModelFileReader.h"
 #include "StreamReference.h"
