@@ -1,0 +1,165 @@
+// The DirectInput reader with real devices, driven by synthesized input.
+#include "Input.h"
+
+#include "TestWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+void SendKey(WORD virtualKey, bool down)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void MoveMouse(int dx, int dy)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+class InputTest : public ::testing::Test
+{
+protected:
+    // Relative moves are accelerated by default; the tests need them exact.
+    void SetUp() override
+    {
+        SystemParametersInfoW(SPI_GETMOUSE, 0, savedAcceleration, 0);
+        int noAcceleration[3] = {0, 0, 0};
+        SystemParametersInfoW(SPI_SETMOUSE, 0, noAcceleration, 0);
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+        SetForegroundWindow(window.Handle());
+        TestWindow::PumpMessages();
+    }
+    void TearDown() override
+    {
+        input.Shutdown();
+        SystemParametersInfoW(SPI_SETMOUSE, 0, savedAcceleration, 0);
+    }
+
+    // Runs frames until the condition holds; input arrives asynchronously.
+    bool FramesUntil(const std::function<bool()>& condition)
+    {
+        for (int i = 0; i < 200; ++i)
+        {
+            TestWindow::PumpMessages();
+            if (!input.Frame())
+                return false;
+            if (condition())
+                return true;
+            Sleep(10);
+        }
+        return false;
+    }
+
+    bool RunFrames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            TestWindow::PumpMessages();
+            if (!input.Frame())
+                return false;
+            Sleep(10);
+        }
+        return true;
+    }
+
+    bool MouseAt(int x, int y)
+    {
+        int mouseX = -1;
+        int mouseY = -1;
+        input.GetMouseLocation(mouseX, mouseY);
+        return mouseX == x && mouseY == y;
+    }
+
+    TestWindow window{320, 240};
+    Input input;
+    int savedAcceleration[3] = {};
+};
+}
+
+TEST_F(InputTest, StartsAtTheOriginWithNoKeyDown)
+{
+    ASSERT_TRUE(input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080));
+    ASSERT_TRUE(input.Frame());
+    EXPECT_TRUE(MouseAt(0, 0));
+    EXPECT_FALSE(input.IsEscapePressed());
+}
+
+TEST_F(InputTest, EscapeIsReportedWhileHeld)
+{
+    ASSERT_TRUE(input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080));
+    SendKey('A', true);
+    SendKey('A', false);
+    ASSERT_TRUE(input.Frame());
+    EXPECT_FALSE(input.IsEscapePressed());
+
+    SendKey(VK_ESCAPE, true);
+    EXPECT_TRUE(FramesUntil([&] { return input.IsEscapePressed(); }));
+    SendKey(VK_ESCAPE, false);
+    EXPECT_TRUE(FramesUntil([&] { return !input.IsEscapePressed(); }));
+}
+
+TEST_F(InputTest, MousePositionIsClampedToTheScreenInclusive)
+{
+    ASSERT_TRUE(input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 100, 80));
+
+    MoveMouse(300, 300);
+    EXPECT_TRUE(FramesUntil([&] { return MouseAt(100, 80); }));
+    MoveMouse(-2000, -2000);
+    EXPECT_TRUE(FramesUntil([&] { return MouseAt(0, 0); }));
+    // What went past the edge is not remembered.
+    MoveMouse(30, 20);
+    EXPECT_TRUE(FramesUntil([&] { return MouseAt(30, 20); }));
+    int x = 0;
+    int y = 0;
+    input.GetMouseLocation(x, y);
+    EXPECT_EQ(x, 30);
+    EXPECT_EQ(y, 20);
+}
+
+// In the background the devices are taken away: reads fail as lost or not
+// acquired, frames go on, and the next frames in the foreground take them back.
+TEST_F(InputTest, LosingTheForegroundKeepsFramesGoingAndInputResumes)
+{
+    ASSERT_TRUE(input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080));
+    ASSERT_TRUE(input.Frame());
+
+    TestWindow other(200, 200);
+    SetForegroundWindow(other.Handle());
+    TestWindow::PumpMessages();
+    SendKey(VK_ESCAPE, true);
+    EXPECT_TRUE(RunFrames(20));
+    EXPECT_FALSE(input.IsEscapePressed());
+    SendKey(VK_ESCAPE, false);
+
+    SetForegroundWindow(window.Handle());
+    TestWindow::PumpMessages();
+    // Keys pressed before the devices are taken back are not seen.
+    RunFrames(10);
+    SendKey(VK_ESCAPE, true);
+    EXPECT_TRUE(FramesUntil([&] { return input.IsEscapePressed(); }));
+    SendKey(VK_ESCAPE, false);
+}
+
+TEST_F(InputTest, InitializeFailsWhenTheWindowIsInTheBackground)
+{
+    TestWindow other(200, 200);
+    SetForegroundWindow(other.Handle());
+    TestWindow::PumpMessages();
+
+    EXPECT_FALSE(input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080));
+    input.Shutdown();
+    input.Shutdown();
+}
