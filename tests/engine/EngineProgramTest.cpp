@@ -1,0 +1,71 @@
+// Engine.exe as a user runs it, on the virtual display.
+#include "ChildProcess.h"
+#include "CoverWindow.h"
+#include "MessageBoxWatcher.h"
+#include "ScreenColour.h"
+#include "TestWindow.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const DWORD StartTimeoutMs = 20000;
+const DWORD EndTimeoutMs = 5000;
+
+void SendKey(WORD virtualKey, bool down)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(INPUT));
+}
+}
+
+TEST(EngineProgram, CoversTheScreenInBlackAndHoldingEscapeEndsIt)
+{
+    CoverWindow cover(RGB(255, 255, 255));
+    ASSERT_TRUE(ScreenBecomes(0xFFFFFF, 2000)) << "the capture does not see the screen";
+
+    ChildProcess engine;
+    ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
+    HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
+    ASSERT_NE(window, nullptr);
+
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.left, 0);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_TRUE(ScreenBecomes(0x000000, 5000)) << ScreenPixelsNot(0x000000) << " pixels are not black";
+
+    // A held key repeats; the program sees it once its keyboard is acquired.
+    // The cover answers the activation messages of the program's shut-down.
+    const ULONGLONG pressed = GetTickCount64();
+    DWORD exitCode = 1;
+    bool ended = false;
+    while (!ended && GetTickCount64() - pressed < EndTimeoutMs)
+    {
+        SendKey(VK_ESCAPE, true);
+        TestWindow::PumpMessages();
+        ended = engine.WaitForExit(50, exitCode);
+    }
+    SendKey(VK_ESCAPE, false);
+    ASSERT_TRUE(ended) << "still running " << EndTimeoutMs << " ms after Escape went down";
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST(EngineProgram, ClosingTheWindowEndsItWithZero)
+{
+    ChildProcess engine;
+    ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
+    HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
+    ASSERT_NE(window, nullptr);
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(engine.WaitForExit(EndTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// Screen checks as the user sees the screen; colours are 0x00RRGGBB.
+size_t ScreenPixelsNot(uint32_t colour);
+// Polls until every pixel of the screen has the colour, pumping this thread's messages.
+bool ScreenBecomes(uint32_t colour, DWORD timeoutMs);
