@@ -24,6 +24,9 @@ public:
     void GetMouseLocation(int& x, int& y);
 
 private:
+    // Tests put a read state in place to check how it is interpreted.
+    friend class InputStateAccess;
+
     bool PollKeyboard();
     bool PollMouse();
     void UpdateMousePosition();

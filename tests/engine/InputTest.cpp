@@ -163,3 +163,75 @@ TEST_F(InputTest, InitializeFailsWhenTheWindowIsInTheBackground)
     input.Shutdown();
     input.Shutdown();
 }
+
+// How a read state is interpreted, with states no real device hands out.
+class InputStateAccess
+{
+public:
+    static void SetScreen(Input& input, int width, int height)
+    {
+        input.mouseLimitX = width;
+        input.mouseLimitY = height;
+    }
+    static void SetKey(Input& input, int key, unsigned char value) { input.keyboardState[key] = value; }
+    static void Move(Input& input, LONG x, LONG y)
+    {
+        input.mouseState.lX = x;
+        input.mouseState.lY = y;
+        input.UpdateMousePosition();
+    }
+};
+
+TEST(InputState, EscapeIsBitSevenOfByteOne)
+{
+    Input input;
+    EXPECT_FALSE(input.IsEscapePressed());
+    InputStateAccess::SetKey(input, 1, 0x7F);
+    EXPECT_FALSE(input.IsEscapePressed());
+    InputStateAccess::SetKey(input, 0, 0x80);
+    InputStateAccess::SetKey(input, 2, 0x80);
+    EXPECT_FALSE(input.IsEscapePressed());
+    InputStateAccess::SetKey(input, 1, 0x80);
+    EXPECT_TRUE(input.IsEscapePressed());
+    InputStateAccess::SetKey(input, 1, 0xFF);
+    EXPECT_TRUE(input.IsEscapePressed());
+}
+
+TEST(InputState, MouseStaysWithinZeroAndTheScreenSizeInclusive)
+{
+    Input input;
+    InputStateAccess::SetScreen(input, 1920, 1080);
+    int x = -1;
+    int y = -1;
+
+    InputStateAccess::Move(input, 5000, 4000);
+    input.GetMouseLocation(x, y);
+    EXPECT_EQ(x, 1920);
+    EXPECT_EQ(y, 1080);
+
+    InputStateAccess::Move(input, -1, -1);
+    input.GetMouseLocation(x, y);
+    EXPECT_EQ(x, 1919);
+    EXPECT_EQ(y, 1079);
+
+    InputStateAccess::Move(input, -5000, -4000);
+    input.GetMouseLocation(x, y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+
+    // Movement lost below zero is not remembered.
+    InputStateAccess::Move(input, 30, 20);
+    input.GetMouseLocation(x, y);
+    EXPECT_EQ(x, 30);
+    EXPECT_EQ(y, 20);
+
+    // Extreme reports neither overflow nor wrap.
+    InputStateAccess::Move(input, LONG_MAX, LONG_MAX);
+    input.GetMouseLocation(x, y);
+    EXPECT_EQ(x, 1920);
+    EXPECT_EQ(y, 1080);
+    InputStateAccess::Move(input, LONG_MIN, LONG_MIN);
+    input.GetMouseLocation(x, y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+}
