@@ -107,6 +107,11 @@ struct D3DXCOLOR
     bool operator!=(const D3DXCOLOR& c) const { return !(*this == c); }
 };
 
+#ifdef _MSC_VER
+#pragma warning(push)
+#pragma warning(disable : 4201)  // the nameless struct gives _11.._44 beside m
+#endif
+
 struct D3DXMATRIX
 {
     union
@@ -140,6 +145,10 @@ struct D3DXMATRIX
     bool operator==(const D3DXMATRIX& other) const;
     bool operator!=(const D3DXMATRIX& other) const { return !(*this == other); }
 };
+
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
 
 static_assert(sizeof(D3DXVECTOR2) == 8, "D3DXVECTOR2 layout");
 static_assert(sizeof(D3DXVECTOR3) == 12, "D3DXVECTOR3 layout");

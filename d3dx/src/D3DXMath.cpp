@@ -123,7 +123,9 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye, const 
 
 D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pOut, float fovy, float aspect, float zn, float zf)
 {
-    const float halfTan = std::tan(fovy / 2.0f);
+    // Rounded once from double precision: libm tanf differs by an ulp or two
+    // between runtimes.
+    const float halfTan = static_cast<float>(std::tan(static_cast<double>(fovy / 2.0f)));
     D3DXMatrixIdentity(pOut);
     pOut->_11 = 1.0f / (aspect * halfTan);
     pOut->_22 = 1.0f / halfTan;

@@ -51,10 +51,11 @@ bool TextureReadback::Read(ID3D11Device* device, ID3D11DeviceContext* context, I
     const UINT levelWidth = desc.Width >> mipLevel ? desc.Width >> mipLevel : 1;
     const UINT levelHeight = desc.Height >> mipLevel ? desc.Height >> mipLevel : 1;
 
+    // The staging texture repeats the whole chain so that the level copies
+    // onto a level of the very same size (block levels smaller than a block
+    // cannot be copied into a larger one).
+    const bool multisampled = desc.SampleDesc.Count > 1;
     D3D11_TEXTURE2D_DESC stagingDesc = desc;
-    stagingDesc.Width = levelWidth;
-    stagingDesc.Height = levelHeight;
-    stagingDesc.MipLevels = 1;
     stagingDesc.ArraySize = 1;
     stagingDesc.SampleDesc.Count = 1;
     stagingDesc.SampleDesc.Quality = 0;
@@ -62,18 +63,12 @@ bool TextureReadback::Read(ID3D11Device* device, ID3D11DeviceContext* context, I
     stagingDesc.BindFlags = 0;
     stagingDesc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
     stagingDesc.MiscFlags = 0;
-    if (BlockRowBytes(desc.Format, 1) != 0)
-    {
-        // A block-compressed staging level must cover whole blocks.
-        stagingDesc.Width = (levelWidth + 3) & ~3u;
-        stagingDesc.Height = (levelHeight + 3) & ~3u;
-    }
 
     ComPtr<ID3D11Texture2D> staging;
     if (FAILED(device->CreateTexture2D(&stagingDesc, nullptr, staging.Put())))
         return false;
 
-    if (desc.SampleDesc.Count > 1)
+    if (multisampled)
     {
         D3D11_TEXTURE2D_DESC resolvedDesc = desc;
         resolvedDesc.SampleDesc.Count = 1;
@@ -87,14 +82,12 @@ bool TextureReadback::Read(ID3D11Device* device, ID3D11DeviceContext* context, I
     }
     else
     {
-        D3D11_BOX box = {0, 0, 0, levelWidth, levelHeight, 1};
-        const bool blocks = BlockRowBytes(desc.Format, 1) != 0;
-        context->CopySubresourceRegion(staging.Get(), 0, 0, 0, 0, source.Get(), mipLevel,
-                                       blocks ? nullptr : &box);
+        context->CopySubresourceRegion(staging.Get(), mipLevel, 0, 0, 0, source.Get(), mipLevel, nullptr);
     }
 
     D3D11_MAPPED_SUBRESOURCE mapped;
-    if (FAILED(context->Map(staging.Get(), 0, D3D11_MAP_READ, 0, &mapped)))
+    const UINT subresource = multisampled ? 0 : mipLevel;
+    if (FAILED(context->Map(staging.Get(), subresource, D3D11_MAP_READ, 0, &mapped)))
         return false;
 
     width = levelWidth;
@@ -108,6 +101,6 @@ bool TextureReadback::Read(ID3D11Device* device, ID3D11DeviceContext* context, I
         std::memcpy(bytes.data() + static_cast<size_t>(y) * rowBytes,
                     static_cast<const uint8_t*>(mapped.pData) + static_cast<size_t>(y) * mapped.RowPitch,
                     rowBytes);
-    context->Unmap(staging.Get(), 0);
+    context->Unmap(staging.Get(), subresource);
     return true;
 }

@@ -1,0 +1,11 @@
+# Fails when PROGRAM imports any d3dx*.dll.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump could not read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]*" imports "${headers}")
+message(STATUS "${PROGRAM}: ${imports}")
+string(TOLOWER "${imports}" lowered)
+if(lowered MATCHES "d3dx")
+  message(FATAL_ERROR "${PROGRAM} imports a D3DX DLL: ${imports}")
+endif()

@@ -1,0 +1,112 @@
+#include "DdsBuilder.h"
+
+DdsBuilder DdsBuilder::FourCC(uint32_t code)
+{
+    DdsBuilder builder;
+    builder.pfFlags = PfFourCC;
+    builder.fourCC = code;
+    return builder;
+}
+
+DdsBuilder DdsBuilder::FourCC(const char (&code)[5])
+{
+    return FourCC(static_cast<uint32_t>(static_cast<uint8_t>(code[0])) |
+                  static_cast<uint32_t>(static_cast<uint8_t>(code[1])) << 8 |
+                  static_cast<uint32_t>(static_cast<uint8_t>(code[2])) << 16 |
+                  static_cast<uint32_t>(static_cast<uint8_t>(code[3])) << 24);
+}
+
+DdsBuilder DdsBuilder::Masks(uint32_t flags, uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a)
+{
+    DdsBuilder builder;
+    builder.pfFlags = flags;
+    builder.bitCount = bits;
+    builder.masks[0] = r;
+    builder.masks[1] = g;
+    builder.masks[2] = b;
+    builder.masks[3] = a;
+    return builder;
+}
+
+DdsBuilder DdsBuilder::Dx10(uint32_t format)
+{
+    DdsBuilder builder = FourCC("DX10");
+    builder.dx10 = true;
+    builder.dxgiFormat = format;
+    return builder;
+}
+
+DdsBuilder& DdsBuilder::Size(uint32_t w, uint32_t h)
+{
+    width = w;
+    height = h;
+    return *this;
+}
+
+DdsBuilder& DdsBuilder::Mips(uint32_t count)
+{
+    mips = count;
+    return *this;
+}
+
+DdsBuilder& DdsBuilder::Caps2(uint32_t value)
+{
+    caps2 = value;
+    return *this;
+}
+
+DdsBuilder& DdsBuilder::Extended(uint32_t dim, uint32_t misc, uint32_t array)
+{
+    dimension = dim;
+    miscFlag = misc;
+    arraySize = array;
+    return *this;
+}
+
+void DdsBuilder::Put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+std::vector<uint8_t> DdsBuilder::Build(const std::vector<uint8_t>& payload) const
+{
+    std::vector<uint8_t> bytes(128 + (dx10 ? 20 : 0), 0);
+    Put32(bytes, 0, 0x20534444);
+    Put32(bytes, 4, 124);
+    Put32(bytes, 8, 0x1 | 0x2 | 0x4 | 0x1000 | (mips > 1 ? 0x20000 : 0));  // caps, height, width, pixel format
+    Put32(bytes, 12, height);
+    Put32(bytes, 16, width);
+    Put32(bytes, 28, mips);
+    Put32(bytes, 76, 32);
+    Put32(bytes, 80, pfFlags);
+    Put32(bytes, 84, fourCC);
+    Put32(bytes, 88, bitCount);
+    for (int i = 0; i < 4; ++i)
+        Put32(bytes, 92 + 4 * i, masks[i]);
+    Put32(bytes, 108, 0x1000 | (mips > 1 ? 0x400008 : 0));  // texture, mip map, complex
+    Put32(bytes, 112, caps2);
+    if (dx10)
+    {
+        Put32(bytes, 128, dxgiFormat);
+        Put32(bytes, 132, dimension);
+        Put32(bytes, 136, miscFlag);
+        Put32(bytes, 140, arraySize);
+    }
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    return bytes;
+}
+
+std::vector<uint8_t> PatternBytes(size_t count, uint32_t seed)
+{
+    std::vector<uint8_t> bytes(count);
+    uint32_t state = seed * 2654435761u + 1;
+    for (uint8_t& byte : bytes)
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<uint8_t>(state >> 24);
+    }
+    return bytes;
+}
