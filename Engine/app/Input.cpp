@@ -2,19 +2,26 @@
 
 namespace
 {
+enum class ReadOutcome
+{
+    Read,
+    Reacquired,
+    Failed
+};
+
 // A device taken away (another window came to the foreground) is not an
 // error: it is acquired again and the frame goes on with the last state.
-bool ReadDeviceState(IDirectInputDevice8W* device, DWORD size, void* state)
+ReadOutcome ReadDeviceState(IDirectInputDevice8W* device, DWORD size, void* state)
 {
     HRESULT result = device->GetDeviceState(size, state);
     if (SUCCEEDED(result))
-        return true;
+        return ReadOutcome::Read;
     if (result == DIERR_INPUTLOST || result == DIERR_NOTACQUIRED)
     {
         device->Acquire();
-        return true;
+        return ReadOutcome::Reacquired;
     }
-    return false;
+    return ReadOutcome::Failed;
 }
 
 bool SetUpDevice(IDirectInputDevice8W* device, LPCDIDATAFORMAT format, HWND window)
@@ -100,12 +107,21 @@ bool Input::Frame()
 
 bool Input::PollKeyboard()
 {
-    return ReadDeviceState(keyboard, sizeof(keyboardState), keyboardState);
+    return ReadDeviceState(keyboard, sizeof(keyboardState), keyboardState) != ReadOutcome::Failed;
 }
 
+// The axes are movements since the last read: when nothing was read, nothing
+// moved, and the last movement must not be counted again.
 bool Input::PollMouse()
 {
-    return ReadDeviceState(mouse, sizeof(DIMOUSESTATE), &mouseState);
+    ReadOutcome outcome = ReadDeviceState(mouse, sizeof(DIMOUSESTATE), &mouseState);
+    if (outcome == ReadOutcome::Reacquired)
+    {
+        mouseState.lX = 0;
+        mouseState.lY = 0;
+        mouseState.lZ = 0;
+    }
+    return outcome != ReadOutcome::Failed;
 }
 
 // Movement past an edge is dropped, not remembered. The sum is taken wide so

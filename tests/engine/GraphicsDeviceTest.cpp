@@ -2,12 +2,14 @@
 #include "GraphicsDevice.h"
 
 #include "ComPtr.h"
-#include "FindRefreshRate.h"
+#include "FaultInjection.h"
 #include "TestWindow.h"
 #include "TextureReadback.h"
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace
@@ -67,10 +69,27 @@ D3DXVECTOR3 Project(const D3DXMATRIX& m, float x, float y, float z)
     return D3DXVECTOR3(out[0] / out[3], out[1] / out[3], out[2] / out[3]);
 }
 
+// Every root the device creates is held, so each test ends with a leak check:
+// after Shutdown the swap chain and the device die with the last reference.
 class GraphicsDeviceTest : public ::testing::Test
 {
 protected:
-    void TearDown() override { graphics.Shutdown(); }
+    void SetUp() override
+    {
+        FaultInjection::Install();
+        FaultInjection::ReleaseHeldRoots();
+        FaultInjection::HoldRoots(true);
+    }
+    void TearDown() override
+    {
+        graphics.Shutdown();
+        FaultInjection::Disarm();
+        FaultInjection::HoldRoots(false);
+        for (const auto& root : FaultInjection::ReleaseHeldRoots())
+            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
+    }
+
+    IDXGISwapChain* SwapChain() { return FaultInjection::LastSwapChain(); }
 
     bool InitializeWindowed(bool vsync)
     {
@@ -147,6 +166,54 @@ TEST_F(GraphicsDeviceTest, WindowedWithoutVsyncBindsBackBufferDepthStatesAndView
     UINT sampleMask = 0;
     context->OMGetBlendState(blendState.Put(), blendFactor, &sampleMask);
     EXPECT_FALSE(blendState);
+
+    ASSERT_NE(SwapChain(), nullptr);
+    DXGI_SWAP_CHAIN_DESC swapChainDesc;
+    ASSERT_HRESULT_SUCCEEDED(SwapChain()->GetDesc(&swapChainDesc));
+    EXPECT_TRUE(swapChainDesc.Windowed);
+    EXPECT_EQ(swapChainDesc.OutputWindow, window.Handle());
+    EXPECT_EQ(swapChainDesc.BufferCount, 1u);
+    EXPECT_EQ(swapChainDesc.BufferDesc.Width, 800u);
+    EXPECT_EQ(swapChainDesc.BufferDesc.Height, 600u);
+    EXPECT_EQ(swapChainDesc.SwapEffect, DXGI_SWAP_EFFECT_DISCARD);
+    EXPECT_EQ(swapChainDesc.BufferDesc.RefreshRate.Numerator, 0u);
+    EXPECT_EQ(swapChainDesc.BufferDesc.RefreshRate.Denominator, 1u);
+}
+
+TEST_F(GraphicsDeviceTest, WindowedWithVsyncTakesTheRateOfTheLastMatchingMode)
+{
+    ASSERT_TRUE(InitializeWindowed(true));
+
+    ComPtr<IDXGIFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(CreateDXGIFactory(__uuidof(IDXGIFactory), reinterpret_cast<void**>(factory.Put())));
+    ComPtr<IDXGIAdapter> adapter;
+    ASSERT_HRESULT_SUCCEEDED(factory->EnumAdapters(0, adapter.Put()));
+    ComPtr<IDXGIOutput> output;
+    ASSERT_HRESULT_SUCCEEDED(adapter->EnumOutputs(0, output.Put()));
+    UINT modeCount = 0;
+    ASSERT_HRESULT_SUCCEEDED(
+        output->GetDisplayModeList(DXGI_FORMAT_R8G8B8A8_UNORM, DXGI_ENUM_MODES_INTERLACED, &modeCount, nullptr));
+    std::vector<DXGI_MODE_DESC> modes(modeCount);
+    ASSERT_HRESULT_SUCCEEDED(output->GetDisplayModeList(DXGI_FORMAT_R8G8B8A8_UNORM, DXGI_ENUM_MODES_INTERLACED,
+                                                        &modeCount, modes.data()));
+    DXGI_RATIONAL expected = {0, 1};
+    for (auto mode = modes.rbegin(); mode != modes.rend(); ++mode)
+    {
+        if (mode->Width == 800 && mode->Height == 600)
+        {
+            expected = mode->RefreshRate;
+            break;
+        }
+    }
+
+    ASSERT_NE(SwapChain(), nullptr);
+    DXGI_SWAP_CHAIN_DESC swapChainDesc;
+    ASSERT_HRESULT_SUCCEEDED(SwapChain()->GetDesc(&swapChainDesc));
+    EXPECT_EQ(swapChainDesc.BufferDesc.RefreshRate.Numerator, expected.Numerator);
+    EXPECT_EQ(swapChainDesc.BufferDesc.RefreshRate.Denominator, expected.Denominator);
+
+    graphics.BeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+    graphics.EndFrame();
 }
 
 TEST_F(GraphicsDeviceTest, BeginFrameClearsTheBackBufferWhateverTargetIsBound)
@@ -322,22 +389,96 @@ TEST_F(GraphicsDeviceTest, BindBackBufferRestoresTheBackBufferAndDepthView)
     EXPECT_EQ(depthView.Get(), graphics.GetDepthStencilView());
 }
 
-// Children keep the device alive, so a device that dies with our last
-// reference proves that every object made from it was released too.
+// The leak check of the fixture runs after the second Shutdown.
 TEST_F(GraphicsDeviceTest, ShutdownReleasesEverythingAndIsSafeTwice)
 {
     ASSERT_TRUE(InitializeWindowed(true));
-    ID3D11Device* device = graphics.GetDevice();
-    device->AddRef();
 
     graphics.Shutdown();
     EXPECT_EQ(graphics.GetDevice(), nullptr);
     EXPECT_EQ(graphics.GetContext(), nullptr);
     EXPECT_EQ(graphics.GetDepthStencilView(), nullptr);
-    EXPECT_EQ(device->Release(), 0u);
 
     graphics.Shutdown();
     GraphicsDevice neverInitialized;
     neverInitialized.Shutdown();
     neverInitialized.Shutdown();
+}
+
+TEST_F(GraphicsDeviceTest, FullScreenSwapChainIsMadeWindowedBeforeRelease)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    TestWindow fullScreenWindow(width, height, WS_POPUP);
+    ASSERT_TRUE(graphics.Initialize(width, height, true, fullScreenWindow.Handle(), true, FarPlane, NearPlane));
+
+    IDXGISwapChain* swapChain = SwapChain();
+    ASSERT_NE(swapChain, nullptr);
+    DXGI_SWAP_CHAIN_DESC swapChainDesc;
+    ASSERT_HRESULT_SUCCEEDED(swapChain->GetDesc(&swapChainDesc));
+    EXPECT_FALSE(swapChainDesc.Windowed);
+    BOOL fullScreen = FALSE;
+    swapChain->GetFullscreenState(&fullScreen, nullptr);
+    EXPECT_TRUE(fullScreen);
+
+    graphics.Shutdown();
+    swapChain->GetFullscreenState(&fullScreen, nullptr);
+    EXPECT_FALSE(fullScreen);
+}
+
+namespace
+{
+// The creating calls of a successful set-up, in the order they are made.
+const char* const CreatingCalls[] = {
+    "CreateDXGIFactory",
+    "IDXGIFactory::EnumAdapters",
+    "IDXGIAdapter::EnumOutputs",
+    "IDXGIOutput::GetDisplayModeList",
+    "operator new[]",
+    "IDXGIOutput::GetDisplayModeList",
+    "D3D11CreateDeviceAndSwapChain",
+    "IDXGISwapChain::GetBuffer",
+    "ID3D11Device::CreateRenderTargetView",
+    "ID3D11Device::CreateTexture2D",
+    "ID3D11Device::CreateDepthStencilState",
+    "ID3D11Device::CreateDepthStencilView",
+    "ID3D11Device::CreateRasterizerState",
+    "ID3D11Device::CreateDepthStencilState",
+    "ID3D11Device::CreateBlendState",
+    "ID3D11Device::CreateBlendState",
+};
+}
+
+TEST_F(GraphicsDeviceTest, CreatingCallsComeInTheirOrder)
+{
+    FaultInjection::Arm(0);
+    ASSERT_TRUE(InitializeWindowed(true));
+    FaultInjection::Disarm();
+    EXPECT_EQ(FaultInjection::Calls(), std::vector<std::string>(std::begin(CreatingCalls), std::end(CreatingCalls)));
+}
+
+// Each creating call failing in turn: Initialize gives up at once, and
+// Shutdown (twice) releases exactly what was created - the fixture's leak
+// check runs after every round.
+TEST_F(GraphicsDeviceTest, EachFailingCreatingCallEndsInitializeAndShutdownReleasesTheRest)
+{
+    const int callCount = static_cast<int>(std::size(CreatingCalls));
+    for (int failAt = 1; failAt <= callCount; ++failAt)
+    {
+        SCOPED_TRACE(CreatingCalls[failAt - 1]);
+        GraphicsDevice device;
+        FaultInjection::Arm(failAt);
+        EXPECT_FALSE(device.Initialize(800, 600, true, window.Handle(), false, FarPlane, NearPlane));
+        FaultInjection::Disarm();
+        EXPECT_EQ(FaultInjection::FailedCall(), CreatingCalls[failAt - 1]);
+        EXPECT_EQ(FaultInjection::Count(), failAt) << "calls after the failure";
+
+        device.Shutdown();
+        device.Shutdown();
+        EXPECT_EQ(device.GetDevice(), nullptr);
+        EXPECT_EQ(device.GetContext(), nullptr);
+        EXPECT_EQ(device.GetDepthStencilView(), nullptr);
+        for (const auto& root : FaultInjection::ReleaseHeldRoots())
+            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
+    }
 }

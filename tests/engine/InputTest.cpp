@@ -1,11 +1,15 @@
 // The DirectInput reader with real devices, driven by synthesized input.
 #include "Input.h"
 
+#include "FaultInjection.h"
 #include "TestWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -38,14 +42,24 @@ protected:
         SystemParametersInfoW(SPI_GETMOUSE, 0, savedAcceleration, 0);
         int noAcceleration[3] = {0, 0, 0};
         SystemParametersInfoW(SPI_SETMOUSE, 0, noAcceleration, 0);
+        FaultInjection::Install();
+        FaultInjection::ReleaseHeldRoots();
+        FaultInjection::HoldRoots(true);
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
         SetForegroundWindow(window.Handle());
         TestWindow::PumpMessages();
     }
+    // Devices hold their DirectInput object: it dies with the last reference
+    // only when everything was released.
     void TearDown() override
     {
         input.Shutdown();
         SystemParametersInfoW(SPI_SETMOUSE, 0, savedAcceleration, 0);
+        FaultInjection::Disarm();
+        FaultInjection::FailNext("IDirectInputDevice8W::GetDeviceState", S_OK, 0);
+        FaultInjection::HoldRoots(false);
+        for (const auto& root : FaultInjection::ReleaseHeldRoots())
+            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
     }
 
     // Runs frames until the condition holds; input arrives asynchronously.
@@ -234,4 +248,96 @@ TEST(InputState, MouseStaysWithinZeroAndTheScreenSizeInclusive)
     input.GetMouseLocation(x, y);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
+}
+
+namespace
+{
+const char GetDeviceState[] = "IDirectInputDevice8W::GetDeviceState";
+const char Acquire[] = "IDirectInputDevice8W::Acquire";
+
+// The creating calls of a successful set-up, in the order they are made.
+const char* const CreatingCalls[] = {
+    "DirectInput8Create",
+    "IDirectInput8W::CreateDevice",
+    "IDirectInputDevice8W::SetDataFormat",
+    "IDirectInputDevice8W::SetCooperativeLevel",
+    "IDirectInputDevice8W::Acquire",
+    "IDirectInput8W::CreateDevice",
+    "IDirectInputDevice8W::SetDataFormat",
+    "IDirectInputDevice8W::SetCooperativeLevel",
+    "IDirectInputDevice8W::Acquire",
+};
+}
+
+TEST_F(InputTest, CreatingCallsComeInTheirOrder)
+{
+    FaultInjection::Arm(0);
+    ASSERT_TRUE(input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080));
+    FaultInjection::Disarm();
+    EXPECT_EQ(FaultInjection::Calls(), std::vector<std::string>(std::begin(CreatingCalls), std::end(CreatingCalls)));
+}
+
+TEST_F(InputTest, EachFailingCreatingCallEndsInitializeAndShutdownReleasesTheRest)
+{
+    const int callCount = static_cast<int>(std::size(CreatingCalls));
+    for (int failAt = 1; failAt <= callCount; ++failAt)
+    {
+        SCOPED_TRACE(CreatingCalls[failAt - 1]);
+        Input failing;
+        FaultInjection::Arm(failAt);
+        EXPECT_FALSE(failing.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080));
+        FaultInjection::Disarm();
+        EXPECT_EQ(FaultInjection::FailedCall(), CreatingCalls[failAt - 1]);
+        EXPECT_EQ(FaultInjection::Count(), failAt) << "calls after the failure";
+
+        failing.Shutdown();
+        failing.Shutdown();
+        for (const auto& root : FaultInjection::ReleaseHeldRoots())
+            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
+    }
+}
+
+// A lost or unacquired device is acquired again and the frame goes on with
+// the last state read; the last mouse movement is not counted again.
+TEST_F(InputTest, LostDevicesAreAcquiredAgainAndTheFrameGoesOn)
+{
+    ASSERT_TRUE(input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080));
+    ASSERT_TRUE(input.Frame());
+    InputStateAccess::SetKey(input, 1, 0x80);
+    InputStateAccess::Move(input, 7, 3);
+
+    for (HRESULT lost : {DIERR_INPUTLOST, DIERR_NOTACQUIRED})
+    {
+        FaultInjection::Arm(0);
+        FaultInjection::FailNext(GetDeviceState, lost, 2);
+        EXPECT_TRUE(input.Frame());
+        FaultInjection::Disarm();
+        EXPECT_EQ(FaultInjection::Calls(),
+                  (std::vector<std::string>{GetDeviceState, Acquire, GetDeviceState, Acquire}));
+        EXPECT_TRUE(input.IsEscapePressed());
+        EXPECT_TRUE(MouseAt(7, 3));
+    }
+}
+
+TEST_F(InputTest, OtherReadFailuresFailTheFrame)
+{
+    ASSERT_TRUE(input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080));
+
+    for (HRESULT failure : {E_FAIL, DIERR_INVALIDPARAM, E_ACCESSDENIED, E_PENDING})
+    {
+        FaultInjection::Arm(0);
+        FaultInjection::FailNext(GetDeviceState, failure);
+        EXPECT_FALSE(input.Frame());
+        FaultInjection::Disarm();
+        EXPECT_EQ(FaultInjection::Calls(), std::vector<std::string>{GetDeviceState});
+    }
+
+    // The mouse read is the second call of a frame.
+    FaultInjection::Arm(2);
+    EXPECT_FALSE(input.Frame());
+    FaultInjection::Disarm();
+    EXPECT_EQ(FaultInjection::Calls(), (std::vector<std::string>{GetDeviceState, GetDeviceState}));
+    EXPECT_EQ(FaultInjection::FailedCall(), GetDeviceState);
+
+    EXPECT_TRUE(input.Frame());
 }
