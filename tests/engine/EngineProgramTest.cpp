@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace
 {
 const DWORD StartTimeoutMs = 20000;
@@ -68,4 +70,40 @@ TEST(EngineProgram, ClosingTheWindowEndsItWithZero)
     DWORD exitCode = 1;
     ASSERT_TRUE(engine.WaitForExit(EndTimeoutMs, exitCode));
     EXPECT_EQ(exitCode, 0u);
+}
+
+namespace
+{
+struct StartUpFailure
+{
+    const wchar_t* failingCall;
+    const wchar_t* message;
+};
+
+// The window cannot take the foreground: the keyboard cannot be acquired.
+const StartUpFailure StartUpFailures[] = {
+    {L"VEXELO_FAIL_CALL=IDirectInputDevice8W::Acquire", L"Could not initialize the input object."},
+    {L"VEXELO_FAIL_CALL=D3D11CreateDeviceAndSwapChain", L"Could not initialize Direct3D."},
+};
+}
+
+TEST(EngineProgram, AFailedStartUpIsReportedAndTheProgramEndsWithZero)
+{
+    for (const StartUpFailure& failure : StartUpFailures)
+    {
+        SCOPED_TRACE(testing::Message() << failure.message);
+        ChildProcess engine;
+        ASSERT_TRUE(engine.Start(L"EngineWithFaults.exe", L"", L"",
+                                 {failure.failingCall, L"VEXELO_FAIL_RESULT=80070005"}));
+        MessageBoxWatcher boxes(engine.Id());
+
+        DWORD exitCode = 1;
+        ASSERT_TRUE(engine.WaitForExit(StartTimeoutMs, exitCode));
+        EXPECT_EQ(exitCode, 0u);
+        std::vector<SeenMessageBox> seen = boxes.Seen();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].caption, L"Error");
+        EXPECT_EQ(seen[0].text, failure.message);
+        EXPECT_NE(seen[0].owner, nullptr);
+    }
 }
