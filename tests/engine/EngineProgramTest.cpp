@@ -1,6 +1,7 @@
 // Engine.exe as a user runs it, on the virtual display.
 #include "ChildProcess.h"
 #include "CoverWindow.h"
+#include "EngineSettings.h"
 #include "MessageBoxWatcher.h"
 #include "ScreenColour.h"
 #include "TestWindow.h"
@@ -14,6 +15,17 @@ namespace
 const DWORD StartTimeoutMs = 20000;
 const DWORD EndTimeoutMs = 5000;
 
+// Full screen at (0, 0), or the window size centred when built windowed.
+RECT ExpectedWindowRect()
+{
+    RECT screen = WholeScreen();
+    if constexpr (FullScreenMode)
+        return screen;
+    const int x = (screen.right - WindowedWidth) / 2;
+    const int y = (screen.bottom - WindowedHeight) / 2;
+    return RECT{x, y, x + WindowedWidth, y + WindowedHeight};
+}
+
 void SendKey(WORD virtualKey, bool down)
 {
     INPUT input = {};
@@ -25,7 +37,7 @@ void SendKey(WORD virtualKey, bool down)
 }
 }
 
-TEST(EngineProgram, CoversTheScreenInBlackAndHoldingEscapeEndsIt)
+TEST(EngineProgram, ItsWindowCoversTheScreenInBlackAndHoldingEscapeEndsIt)
 {
     CoverWindow cover(RGB(255, 255, 255));
     ASSERT_TRUE(ScreenBecomes(0xFFFFFF, 2000)) << "the capture does not see the screen";
@@ -35,13 +47,15 @@ TEST(EngineProgram, CoversTheScreenInBlackAndHoldingEscapeEndsIt)
     HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
     ASSERT_NE(window, nullptr);
 
+    const RECT expected = ExpectedWindowRect();
     RECT rect = {};
     GetWindowRect(window, &rect);
-    EXPECT_EQ(rect.left, 0);
-    EXPECT_EQ(rect.top, 0);
-    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(rect.bottom, GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_TRUE(ScreenBecomes(0x000000, 5000)) << ScreenPixelsNot(0x000000) << " pixels are not black";
+    EXPECT_EQ(rect.left, expected.left);
+    EXPECT_EQ(rect.top, expected.top);
+    EXPECT_EQ(rect.right, expected.right);
+    EXPECT_EQ(rect.bottom, expected.bottom);
+    EXPECT_TRUE(ScreenBecomes(0x000000, 5000, expected)) << ScreenPixelsNot(0x000000, expected)
+                                                         << " pixels are not black";
 
     // A held key repeats; the program sees it once its keyboard is acquired.
     // The cover answers the activation messages of the program's shut-down.

@@ -8,19 +8,36 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <string>
+
+namespace
+{
+bool ReadVariable(const char* name, std::string& value)
+{
+    char buffer[256];
+    DWORD length = GetEnvironmentVariableA(name, buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer))
+        return false;
+    value.assign(buffer, length);
+    return true;
+}
+}
 
 int main()
 {
     FaultInjection::Install();
 
-    if (const char* call = std::getenv("VEXELO_FAIL_CALL"))
+    std::string value;
+    if (ReadVariable("VEXELO_FAIL_CALL", value))
     {
-        const char* result = std::getenv("VEXELO_FAIL_RESULT");
-        HRESULT failure = result ? static_cast<HRESULT>(std::strtoul(result, nullptr, 16)) : E_FAIL;
-        FaultInjection::FailNext(call, failure);
+        std::string result;
+        HRESULT failure = E_FAIL;
+        if (ReadVariable("VEXELO_FAIL_RESULT", result))
+            failure = static_cast<HRESULT>(std::strtoul(result.c_str(), nullptr, 16));
+        FaultInjection::FailNext(value, failure);
     }
-    if (const char* failAt = std::getenv("VEXELO_FAIL_AT"))
-        FaultInjection::Arm(std::atoi(failAt));
+    if (ReadVariable("VEXELO_FAIL_AT", value))
+        FaultInjection::Arm(std::atoi(value.c_str()));
 
     return WinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineA(), SW_SHOWDEFAULT);
 }

@@ -3,10 +3,15 @@
 #include "ScreenCapture.h"
 #include "TestWindow.h"
 
-size_t ScreenPixelsNot(uint32_t colour)
+RECT WholeScreen()
+{
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+size_t ScreenPixelsNot(uint32_t colour, const RECT& area)
 {
     ScreenCapture capture;
-    if (!capture.Capture(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)))
+    if (!capture.Capture(area.left, area.top, area.right - area.left, area.bottom - area.top))
         return SIZE_MAX;
     size_t count = 0;
     for (int y = 0; y < capture.Height(); ++y)
@@ -15,10 +20,10 @@ size_t ScreenPixelsNot(uint32_t colour)
     return count;
 }
 
-bool ScreenBecomes(uint32_t colour, DWORD timeoutMs)
+bool ScreenBecomes(uint32_t colour, DWORD timeoutMs, const RECT& area)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (ScreenPixelsNot(colour) != 0)
+    while (ScreenPixelsNot(colour, area) != 0)
     {
         if (GetTickCount64() >= deadline)
             return false;
