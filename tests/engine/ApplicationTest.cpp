@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <vector>
 
 namespace
@@ -95,89 +94,47 @@ TEST_F(ApplicationTest, AFailingFrameIsReportedOnceAndEndsTheLoop)
     EXPECT_EQ(seen[0].owner, FindWindowW(L"Engine", L"Engine"));
 }
 
-namespace
-{
-struct CreatingCall
-{
-    const char* name;
-    const wchar_t* message;  // null: ends set-up without a message
-};
-
-const wchar_t InputMessage[] = L"Could not initialize the input object.";
-const wchar_t Direct3DMessage[] = L"Could not initialize Direct3D.";
-
-const CreatingCall CreatingCalls[] = {
-    {"operator new", nullptr},
-    {"DirectInput8Create", InputMessage},
-    {"IDirectInput8W::CreateDevice", InputMessage},
-    {"IDirectInputDevice8W::SetDataFormat", InputMessage},
-    {"IDirectInputDevice8W::SetCooperativeLevel", InputMessage},
-    {"IDirectInputDevice8W::Acquire", InputMessage},
-    {"IDirectInput8W::CreateDevice", InputMessage},
-    {"IDirectInputDevice8W::SetDataFormat", InputMessage},
-    {"IDirectInputDevice8W::SetCooperativeLevel", InputMessage},
-    {"IDirectInputDevice8W::Acquire", InputMessage},
-    {"operator new", nullptr},
-    {"operator new", nullptr},
-    {"CreateDXGIFactory", Direct3DMessage},
-    {"IDXGIFactory::EnumAdapters", Direct3DMessage},
-    {"IDXGIAdapter::EnumOutputs", Direct3DMessage},
-    {"IDXGIOutput::GetDisplayModeList", Direct3DMessage},
-    {"operator new[]", Direct3DMessage},
-    {"IDXGIOutput::GetDisplayModeList", Direct3DMessage},
-    {"D3D11CreateDeviceAndSwapChain", Direct3DMessage},
-    {"IDXGISwapChain::GetBuffer", Direct3DMessage},
-    {"ID3D11Device::CreateRenderTargetView", Direct3DMessage},
-    {"ID3D11Device::CreateTexture2D", Direct3DMessage},
-    {"ID3D11Device::CreateDepthStencilState", Direct3DMessage},
-    {"ID3D11Device::CreateDepthStencilView", Direct3DMessage},
-    {"ID3D11Device::CreateRasterizerState", Direct3DMessage},
-    {"ID3D11Device::CreateDepthStencilState", Direct3DMessage},
-    {"ID3D11Device::CreateBlendState", Direct3DMessage},
-    {"ID3D11Device::CreateBlendState", Direct3DMessage},
-    {"operator new", nullptr},
-};
-}
-
 // A failing step of each owner and each kind (the owners' own tests fail
 // every one of their calls): the owner's message, none for an allocation,
-// owned by the window; and everything undone after every round.
+// owned by the window; everything undone after every round.
 TEST_F(ApplicationTest, FailingStartUpStepsAreReportedAndShutdownUndoesEverything)
 {
-    FaultInjection::Arm(0);
-    ASSERT_TRUE(application.Initialize());
-    FaultInjection::Disarm();
-    std::vector<std::string> calls = FaultInjection::Calls();
-    ASSERT_EQ(calls.size(), std::size(CreatingCalls));
-    for (size_t i = 0; i < calls.size(); ++i)
-        EXPECT_EQ(calls[i], CreatingCalls[i].name);
-    ShutdownAndDiscardQuit(application);
-
-    for (int failAt : {1, 2, 10, 11, 12, 19, 28, 29})
+    struct Step
     {
-        const CreatingCall& call = CreatingCalls[failAt - 1];
-        SCOPED_TRACE(testing::Message() << failAt << ": " << call.name);
+        int failAt;
+        const char* call;
+        const wchar_t* message;
+    };
+    const wchar_t* const input = L"Could not initialize the input object.";
+    const wchar_t* const direct3D = L"Could not initialize Direct3D.";
+    const Step steps[] = {
+        {1, "operator new", nullptr},                         // the input reader
+        {2, "DirectInput8Create", input},
+        {10, "IDirectInputDevice8W::Acquire", input},         // the mouse
+        {11, "operator new", nullptr},                        // the scene renderer
+        {12, "operator new", nullptr},                        // the graphics device
+        {19, "D3D11CreateDeviceAndSwapChain", direct3D},
+        {28, "ID3D11Device::CreateBlendState", direct3D},     // the last of the device
+        {29, "operator new", nullptr},                        // the camera
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(testing::Message() << step.failAt << ": " << step.call);
         Application failing;
         MessageBoxWatcher boxes;
-        FaultInjection::Arm(failAt);
+        FaultInjection::Arm(step.failAt);
         EXPECT_FALSE(failing.Initialize());
         FaultInjection::Disarm();
-        EXPECT_EQ(FaultInjection::Count(), failAt) << "calls after the failure";
+        EXPECT_EQ(FaultInjection::FailedCall(), step.call);
+        EXPECT_EQ(FaultInjection::Count(), step.failAt) << "calls after the failure";
 
         std::vector<SeenMessageBox> seen = boxes.Seen();
-        if (call.message)
+        EXPECT_EQ(seen.size(), step.message ? 1u : 0u);
+        if (step.message && !seen.empty())
         {
-            EXPECT_EQ(seen.size(), 1u);
-            if (!seen.empty())
-            {
-                EXPECT_EQ(seen[0].caption, L"Error");
-                EXPECT_EQ(seen[0].text, call.message);
-                EXPECT_EQ(seen[0].owner, FindWindowW(L"Engine", L"Engine"));
-            }
-        }
-        else
-        {
-            EXPECT_TRUE(seen.empty());
+            EXPECT_EQ(seen[0].caption, L"Error");
+            EXPECT_EQ(seen[0].text, step.message);
+            EXPECT_EQ(seen[0].owner, FindWindowW(L"Engine", L"Engine"));
         }
 
         ShutdownAndDiscardQuit(failing);
