@@ -48,7 +48,17 @@ ensure_prefix() {
       wineserver -w
       touch "$WINEPREFIX/.ready"
     fi
+    if [ ! -f "$WINEPREFIX/.unmanaged" ]; then
+      # Xvfb has no window manager: unmanaged windows close at once instead of
+      # Wine waiting two seconds for a manager that never answers.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.unmanaged"
+    fi
   ) 9>"$WINEPREFIX.lock"
+}
+
+start_wine_services() {
   # Wine's own background processes start with the first program and live on;
   # started here, they hold /dev/null instead of the caller's output pipes,
   # which would otherwise keep a test runner waiting after the test ended.

@@ -1,0 +1,211 @@
+#include "TextureShader.h"
+
+#include "MatrixConstants.h"
+#include "ShaderErrorReport.h"
+
+#include <d3dx11.h>
+
+TextureShader::TextureShader()
+    : vertexShader(nullptr), pixelShader(nullptr), inputLayout(nullptr), matrixBuffer(nullptr),
+      samplerState(nullptr)
+{
+}
+
+TextureShader::~TextureShader()
+{
+}
+
+bool TextureShader::Initialize(ID3D11Device* device, HWND window)
+{
+    return CreatePipeline(device, window, L"../Engine/texture.vs", L"../Engine/texture.ps");
+}
+
+void TextureShader::Shutdown()
+{
+    ReleasePipeline();
+}
+
+bool TextureShader::Render(ID3D11DeviceContext* context, int indexCount, D3DXMATRIX world, D3DXMATRIX view,
+                           D3DXMATRIX projection, ID3D11ShaderResourceView* texture)
+{
+    if (!UploadParameters(context, world, view, projection, texture))
+        return false;
+    DrawMesh(context, indexCount);
+    return true;
+}
+
+bool TextureShader::CreatePipeline(ID3D11Device* device, HWND window, const WCHAR* vertexShaderFile,
+                                   const WCHAR* pixelShaderFile)
+{
+    ID3D10Blob* vertexShaderBuffer = nullptr;
+    ID3D10Blob* pixelShaderBuffer = nullptr;
+    const bool created =
+        CompileShaders(window, vertexShaderFile, pixelShaderFile, &vertexShaderBuffer, &pixelShaderBuffer) &&
+        CreateShaderObjects(device, vertexShaderBuffer, pixelShaderBuffer);
+
+    // The bytecode is done with once the shaders and the layout exist, and on every failure.
+    if (vertexShaderBuffer)
+        vertexShaderBuffer->Release();
+    if (pixelShaderBuffer)
+        pixelShaderBuffer->Release();
+
+    return created && CreateBufferAndSampler(device);
+}
+
+bool TextureShader::CompileShaders(HWND window, const WCHAR* vertexShaderFile, const WCHAR* pixelShaderFile,
+                                   ID3D10Blob** vertexShaderBuffer, ID3D10Blob** pixelShaderBuffer)
+{
+    return CompileShaderFile(window, vertexShaderFile, "TextureVertexShader", "vs_5_0", vertexShaderBuffer) &&
+           CompileShaderFile(window, pixelShaderFile, "TexturePixelShader", "ps_5_0", pixelShaderBuffer);
+}
+
+bool TextureShader::CompileShaderFile(HWND window, const WCHAR* shaderFile, const char* functionName,
+                                      const char* profile, ID3D10Blob** shaderBuffer)
+{
+    ID3D10Blob* errorMessage = nullptr;
+    const HRESULT result = D3DX11CompileFromFileW(shaderFile, NULL, NULL, functionName, profile,
+                                                  D3D10_SHADER_ENABLE_STRICTNESS, 0, NULL, shaderBuffer,
+                                                  &errorMessage, NULL);
+    if (FAILED(result))
+    {
+        if (errorMessage)
+            ReportCompileErrors(errorMessage, window, shaderFile);
+        else
+            ShaderErrorReport::ReportMissingFile(window, shaderFile);
+        return false;
+    }
+    // A successful compile may still hand back warnings; nobody shows them.
+    if (errorMessage)
+        errorMessage->Release();
+    return true;
+}
+
+bool TextureShader::CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertexShaderBuffer,
+                                        ID3D10Blob* pixelShaderBuffer)
+{
+    HRESULT result = device->CreateVertexShader(vertexShaderBuffer->GetBufferPointer(),
+                                                vertexShaderBuffer->GetBufferSize(), NULL, &vertexShader);
+    if (FAILED(result))
+        return false;
+
+    result = device->CreatePixelShader(pixelShaderBuffer->GetBufferPointer(), pixelShaderBuffer->GetBufferSize(),
+                                       NULL, &pixelShader);
+    if (FAILED(result))
+        return false;
+
+    D3D11_INPUT_ELEMENT_DESC polygonLayout[2];
+    polygonLayout[0].SemanticName = "POSITION";
+    polygonLayout[0].SemanticIndex = 0;
+    polygonLayout[0].Format = DXGI_FORMAT_R32G32B32_FLOAT;
+    polygonLayout[0].InputSlot = 0;
+    polygonLayout[0].AlignedByteOffset = 0;
+    polygonLayout[0].InputSlotClass = D3D11_INPUT_PER_VERTEX_DATA;
+    polygonLayout[0].InstanceDataStepRate = 0;
+
+    polygonLayout[1].SemanticName = "TEXCOORD";
+    polygonLayout[1].SemanticIndex = 0;
+    polygonLayout[1].Format = DXGI_FORMAT_R32G32_FLOAT;
+    polygonLayout[1].InputSlot = 0;
+    polygonLayout[1].AlignedByteOffset = D3D11_APPEND_ALIGNED_ELEMENT;
+    polygonLayout[1].InputSlotClass = D3D11_INPUT_PER_VERTEX_DATA;
+    polygonLayout[1].InstanceDataStepRate = 0;
+
+    const UINT numElements = sizeof(polygonLayout) / sizeof(polygonLayout[0]);
+    result = device->CreateInputLayout(polygonLayout, numElements, vertexShaderBuffer->GetBufferPointer(),
+                                       vertexShaderBuffer->GetBufferSize(), &inputLayout);
+    return SUCCEEDED(result);
+}
+
+bool TextureShader::CreateBufferAndSampler(ID3D11Device* device)
+{
+    D3D11_BUFFER_DESC constantBufferDesc;
+    constantBufferDesc.ByteWidth = sizeof(MatrixConstants);
+    constantBufferDesc.Usage = D3D11_USAGE_DYNAMIC;
+    constantBufferDesc.BindFlags = D3D11_BIND_CONSTANT_BUFFER;
+    constantBufferDesc.CPUAccessFlags = D3D11_CPU_ACCESS_WRITE;
+    constantBufferDesc.MiscFlags = 0;
+    constantBufferDesc.StructureByteStride = 0;
+    if (FAILED(device->CreateBuffer(&constantBufferDesc, NULL, &matrixBuffer)))
+        return false;
+
+    D3D11_SAMPLER_DESC samplerDesc;
+    samplerDesc.Filter = D3D11_FILTER_MIN_MAG_MIP_LINEAR;
+    samplerDesc.AddressU = D3D11_TEXTURE_ADDRESS_WRAP;
+    samplerDesc.AddressV = D3D11_TEXTURE_ADDRESS_WRAP;
+    samplerDesc.AddressW = D3D11_TEXTURE_ADDRESS_WRAP;
+    samplerDesc.MipLODBias = 0.0f;
+    samplerDesc.MaxAnisotropy = 1;
+    samplerDesc.ComparisonFunc = D3D11_COMPARISON_ALWAYS;
+    samplerDesc.BorderColor[0] = 0.0f;
+    samplerDesc.BorderColor[1] = 0.0f;
+    samplerDesc.BorderColor[2] = 0.0f;
+    samplerDesc.BorderColor[3] = 0.0f;
+    samplerDesc.MinLOD = 0.0f;
+    samplerDesc.MaxLOD = D3D11_FLOAT32_MAX;
+    return SUCCEEDED(device->CreateSamplerState(&samplerDesc, &samplerState));
+}
+
+void TextureShader::ReportCompileErrors(ID3D10Blob* errorMessage, HWND window, const WCHAR* shaderFile)
+{
+    ShaderErrorReport::ReportCompileErrors(errorMessage, window, shaderFile);
+}
+
+bool TextureShader::UploadParameters(ID3D11DeviceContext* context, D3DXMATRIX world, D3DXMATRIX view,
+                                     D3DXMATRIX projection, ID3D11ShaderResourceView* texture)
+{
+    D3D11_MAPPED_SUBRESOURCE mappedResource;
+    if (FAILED(context->Map(matrixBuffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mappedResource)))
+        return false;
+    D3DXMatrixTranspose(&world, &world);
+    D3DXMatrixTranspose(&view, &view);
+    D3DXMatrixTranspose(&projection, &projection);
+    MatrixConstants* matrices = static_cast<MatrixConstants*>(mappedResource.pData);
+    matrices->world = world;
+    matrices->view = view;
+    matrices->projection = projection;
+    context->Unmap(matrixBuffer, 0);
+    context->VSSetConstantBuffers(0, 1, &matrixBuffer);
+
+    context->PSSetShaderResources(0, 1, &texture);
+    return true;
+}
+
+void TextureShader::DrawMesh(ID3D11DeviceContext* context, int indexCount)
+{
+    context->IASetInputLayout(inputLayout);
+    context->VSSetShader(vertexShader, NULL, 0);
+    context->PSSetShader(pixelShader, NULL, 0);
+    context->PSSetSamplers(0, 1, &samplerState);
+    // A negative count would reach the device as some four billion indices.
+    if (indexCount > 0)
+        context->DrawIndexed(static_cast<UINT>(indexCount), 0, 0);
+}
+
+void TextureShader::ReleasePipeline()
+{
+    if (samplerState)
+    {
+        samplerState->Release();
+        samplerState = nullptr;
+    }
+    if (matrixBuffer)
+    {
+        matrixBuffer->Release();
+        matrixBuffer = nullptr;
+    }
+    if (inputLayout)
+    {
+        inputLayout->Release();
+        inputLayout = nullptr;
+    }
+    if (pixelShader)
+    {
+        pixelShader->Release();
+        pixelShader = nullptr;
+    }
+    if (vertexShader)
+    {
+        vertexShader->Release();
+        vertexShader = nullptr;
+    }
+}

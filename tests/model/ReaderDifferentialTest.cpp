@@ -1,0 +1,233 @@
+// The fast reader against the plain stream-based reading: the same result, count
+// and bits in every field, over edge cases and over random and corrupted files,
+// for every way the records' text can be cut between threads.
+#include "FailingAllocations.h"
+#include "ModelReadResult.h"
+#include "RandomModelText.h"
+#include "StreamReference.h"
+#include "TempFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+
+namespace
+{
+const char NulText[] = "V: 1 D:\n\n1 2 \0 4 5 6 7 8";
+
+const std::string EdgeCases[] = {
+    "Vertices: 3\n\nRecords:\n\n-1.0 -1.0 0.0 0.0 1.0 0.0 0.0 -1.0\n0.0 1.0 0.0 0.5 0.0 0.0 0.0 -1.0\n"
+    "1.0 -1.0 0.0 1.0 1.0 0.0 0.0 -1.0\n",
+    "Vertices: 1\nData:\n-1.0 2 3 4 5 6 7 8",
+    "Vertices: 1\r\nData:\r\n-1.0 2 3 4 5 6 7 8",
+    "Vertices: 1\r\nData:\r\r\n-1.0 2 3 4 5 6 7 8",
+    "Vertices: 1\rData:\r-1.0 2 3 4 5 6 7 8",
+    "Vertices: 1\nData:-1.0 2 3 4 5 6 7 8",
+    "Vertices: 1\nData:\n\n1\n2\r\n3\r4\t5\v6\f7 8",
+    "1 2 3\n4 lines\r\n:1\n:\n\n1 2 3 4 5 6 7 8",
+    "V: 1 D:\n\n1 2 3 4 5 6 7 8 9 9 9 9 9 9 9 9",
+    "V: 0 D:\n\n",
+    "V: 0 D:",
+    "V: 0 D:\x1a\n\n",
+    "V: 1 D:\n\n1e-3 -2.5E+2 +4 .5 -0 5. 1E2 -7e-1",
+    "V: 1 D:\n\n1 3.5e38 7 7 7 7 7 7",
+    "V: 1 D:\n\n-3.5e38 7 7 7 7 7 7 7",
+    "V: 1 D:\n\n1e-50 -1e-50 1e-45 7e-46 7.1e-46 6 7 8",
+    "V: 1 D:\n\n1.5e 5 5 5 5 5 5 5",
+    "V: 1 D:\n\n1e+ 5 5 5 5 5 5 5",
+    "V: 1 D:\n\ninf 5 5 5 5 5 5 5",
+    "V: 1 D:\n\nnan 5 5 5 5 5 5 5",
+    "V: 1 D:\n\n0x10 5 5 5 5 5 5 5",
+    "V: 1 D:\n\n0X1p3 5 5 5 5 5 5 5",
+    "V: 1 D:\n\n1-2+3.5.5 1e5.5 0x10 9",
+    "V: 1 D:\n\n1 2 3 4 5 6 7 8",
+    "V: 1 D:\n\n1 2 3 4 5 6 7 8\x1a",
+    "V: 1 D:\n\n1 2 3 4 5 6 7 8e",
+    "V: 1 D:\n\n1 2 3 4 5 6 7 1e\x1a" "5",
+    "V: 2 D:\n\n1-2-3-4-5-6-7-8-1-2-3-4-5-6-7-8",
+    "V: 2 D:\n\n1-2-3-4-5-6-7-8-1-2-3-4-5-6-7-",
+    "V: 2 D:\n\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8",
+    "V: 2 D:\n\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n",
+    "V: 2000000000 D:\n\n1 2 3 4 5 6 7 8",
+    "V: -1 D:\n\n1 2 3 4 5 6 7 8",
+    "V: + D:\n\n",
+    "V: 99999999999 D:\n\n",
+    "V: 4294967297 D:\n\n1 2 3 4 5 6 7 8",
+    "V: 1 D",
+    "V",
+    "",
+    "\x1a:1:\n\n",
+    "V: 1 D:\n\n16777217 16777219 0.1 16777217.000000001 3.4028235e38 1.17549435e-38 1.4e-45 "
+    "123456789012345678901234567890",
+    "V: 1 D:\n\n340282356779733661637539395458142568448 7 7 7 7 7 7 7",
+    "V: 1 D:\n\n340282356779733661637539395458142568447 7 7 7 7 7 7 7",
+    "V: 1 D:\n\n0e99999999999999999999 1e99999999999999999999 7 7 7 7 7 7",
+    "V: 1 D:\n\n1e-99999999999999999999 -0e-5 7 7 7 7 7 7",
+    "V: 1 D:\n\n000012.50 +.25 1,5 9 9 9",
+    "V: 1 D:\n\n18446744073709551617 1844674407370955161.7e1 .18446744073709551617e20 9999999999999999999 "
+    "10000000000000000000 0.0000000000000000001 100000000000000000000e-20 9",
+    "V: 1 D:\n\n1\xa0" "2 3 4 5 6 7 8 9",
+    std::string(NulText, sizeof NulText - 1),
+};
+
+std::string Printable(const std::string& text)
+{
+    std::string out;
+    for (char c : text.substr(0, 600))
+    {
+        if (c >= 32 && c < 127)
+        {
+            out += c;
+        }
+        else
+        {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+            out += escaped;
+        }
+    }
+    return out;
+}
+
+// Reads the text as a file both ways, and from memory in several chunkings;
+// returns the first disagreement.
+std::string Compare(const std::string& text, std::initializer_list<int> chunkings = {1, 2, 3, 5})
+{
+    TempFile file(text);
+    const ModelReadResult expected = ModelReadResult::ReadReference(file.Name());
+    std::string difference = ModelReadResult::Difference(expected, ModelReadResult::ReadFile(file.Name()));
+    if (!difference.empty())
+        return "ReadFile: " + difference;
+    for (int chunks : chunkings)
+    {
+        difference = ModelReadResult::Difference(expected, ModelReadResult::Parse(text, chunks));
+        if (!difference.empty())
+            return std::to_string(chunks) + " chunks: " + difference;
+    }
+    return std::string();
+}
+}
+
+TEST(ReaderMatchesStream, EdgeCases)
+{
+    for (const std::string& text : EdgeCases)
+        EXPECT_EQ(Compare(text), "") << Printable(text);
+}
+
+TEST(ReaderMatchesStream, RandomFiles)
+{
+    RandomModelText random(1);
+    for (int i = 0; i < 400; ++i)
+    {
+        const std::string text = random.File(12);
+        ASSERT_EQ(Compare(text), "") << "file " << i << ": " << Printable(text);
+    }
+}
+
+TEST(ReaderMatchesStream, RandomCorruptedFiles)
+{
+    RandomModelText random(2);
+    for (int i = 0; i < 1200; ++i)
+    {
+        const std::string text = random.Corrupt(i % 3 == 0 ? random.PlainFile(1 + i % 5) : random.File(8));
+        ASSERT_EQ(Compare(text), "") << "file " << i << ": " << Printable(text);
+    }
+}
+
+TEST(ReaderMatchesStream, ManyNumbersInEverySpelling)
+{
+    // Well-formed headers, so the numbers themselves decide everything.
+    RandomModelText random(3);
+    for (int i = 0; i < 150; ++i)
+    {
+        std::string text = "Vertex Count: 40\n\nData:\n\n";
+        for (int f = 0; f < 320; ++f)
+            text += random.Number() + (f % 8 == 7 ? "\n" : " ");
+        ASSERT_EQ(Compare(text, {1, 4}), "") << "file " << i << ": " << Printable(text);
+    }
+}
+
+TEST(ChunkedReading, CutsAnywhereGiveTheSequentialResult)
+{
+    RandomModelText random(4);
+    const std::string plain = random.PlainFile(600);
+    for (int i = 0; i < 60; ++i)
+    {
+        const std::string text = i == 0 ? plain : random.Corrupt(plain);
+        const ModelReadResult sequential = ModelReadResult::Parse(text, 1);
+        for (int chunks = 2; chunks <= 8; ++chunks)
+            ASSERT_EQ(ModelReadResult::Difference(sequential, ModelReadResult::Parse(text, chunks)), "")
+                << "edit set " << i << ", " << chunks << " chunks";
+    }
+    EXPECT_EQ(Compare(random.Corrupt(plain), {8}), "");
+}
+
+TEST(ChunkedReading, ChunkWithMoreFieldsThanItsShareIsFinishedInPlace)
+{
+    // Long numbers first, short ones after: the later chunks hold far more
+    // fields than their share of the text suggests.
+    std::string text = "Vertex Count: 4000\n\nData:\n\n";
+    for (int f = 0; f < 4000; ++f)
+        text += "1.00000000000000000000000000000000000000000000000000000000000000000000000000000001 ";
+    for (int f = 0; f < 4000 * 7; ++f)
+        text += "2 ";
+    const ModelReadResult sequential = ModelReadResult::Parse(text, 1);
+    ASSERT_TRUE(sequential.ok);
+    EXPECT_EQ(sequential.Field(4000 * 8 - 1), 2.0f);
+    for (int chunks = 2; chunks <= 8; ++chunks)
+        EXPECT_EQ(ModelReadResult::Difference(sequential, ModelReadResult::Parse(text, chunks)), "") << chunks;
+}
+
+TEST(ChunkedReading, ChunksWithoutMemoryAreReadInPlace)
+{
+    RandomModelText random(5);
+    const std::string text = random.PlainFile(300);
+    const ModelReadResult sequential = ModelReadResult::Parse(text, 1);
+    for (int failFrom = 2; failFrom <= 5; ++failFrom)
+    {
+        ScopedFailingAllocations failing(failFrom); // the vertex list is the first allocation
+        EXPECT_EQ(ModelReadResult::Difference(sequential, ModelReadResult::Parse(text, 5)), "") << failFrom;
+    }
+}
+
+TEST(ChunkedReading, LargeTextSplitsByItselfAndMatches)
+{
+    RandomModelText random(6);
+    const std::string text = random.PlainFile(60000); // several megabytes
+    const ModelReadResult sequential = ModelReadResult::Parse(text, 1);
+    ASSERT_TRUE(sequential.ok);
+    EXPECT_EQ(ModelReadResult::Difference(sequential, ModelReadResult::Parse(text, 0)), "");
+    const std::string corrupted = random.Corrupt(text);
+    EXPECT_EQ(ModelReadResult::Difference(ModelReadResult::Parse(corrupted, 1), ModelReadResult::Parse(corrupted, 0)),
+              "");
+}
+
+TEST(TextModeStream, DeliversWhatTheReferenceAssumes)
+{
+#ifndef _WIN32
+    GTEST_SKIP() << "only a Windows text-mode stream can show what it delivers";
+#else
+    // Bytes rich in CR, LF, NUL and Ctrl-Z, some long enough to cross the
+    // stream's buffer boundaries at every offset.
+    RandomModelText random(7);
+    const char alphabet[] = {'\r', '\n', '\r', '\n', '\0', 'a', ' ', ':', '1'};
+    std::mt19937 bytes(8);
+    for (int i = 0; i < 60; ++i)
+    {
+        std::string text;
+        const std::size_t length = i < 40 ? bytes() % 64 : 2000 + bytes() % 3000;
+        for (std::size_t n = 0; n < length; ++n)
+            text += alphabet[bytes() % sizeof alphabet];
+        if (i % 4 == 0)
+            text.insert(bytes() % (text.size() + 1), 1, '\x1a');
+        TempFile file(text);
+        std::ifstream in(file.Name());
+        const std::string delivered((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(delivered, StreamReference::TextModeText(text)) << Printable(text);
+    }
+#endif
+}

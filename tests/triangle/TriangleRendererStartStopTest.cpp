@@ -1,0 +1,246 @@
+// Starting and stopping: a failed start names what failed and leaves only what
+// it created, and StopDirect3D releases exactly what exists.
+#include "TriangleRenderer.h"
+
+#include "ComPtr.h"
+#include "FaultInjection.h"
+#include "ScratchDirectory.h"
+#include "TestWindow.h"
+
+#include "d3dx11.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+bool AllReleased()
+{
+    return !swapChain && !device && !deviceContext && !backBufferTarget && !inputLayout && !vertexShader &&
+           !pixelShader && !vertexBuffer;
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part)
+{
+    return text.find(part) != std::wstring::npos;
+}
+
+// What the compiler itself says about the file in the working directory.
+std::wstring CompilerText(const char* entry, const char* profile)
+{
+    ComPtr<ID3D10Blob> code;
+    ComPtr<ID3D10Blob> errors;
+    D3DX11CompileFromFileW(L"shaders.shader", nullptr, nullptr, entry, profile, 0, 0, nullptr, code.Put(),
+                           errors.Put(), nullptr);
+    if (!errors)
+        return std::wstring();
+    std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+    while (!text.empty() && (text.back() == '\0' || text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return std::wstring(text.begin(), text.end());
+}
+
+class TriangleRendererStartStop : public ::testing::Test
+{
+protected:
+    void TearDown() override { StopDirect3D(); }
+
+    // After a failed start: StopDirect3D releases exactly what exists, so the
+    // device, which every other object keeps alive, goes with our last reference.
+    void ExpectStopReleasesEverything()
+    {
+        ID3D11Device* held = device;
+        if (held)
+            held->AddRef();
+        StopDirect3D();
+        EXPECT_TRUE(AllReleased());
+        if (held)
+        {
+            EXPECT_EQ(held->Release(), 0u) << "something still holds the device";
+        }
+    }
+
+    TestWindow window{500, 380};
+};
+
+TEST_F(TriangleRendererStartStop, WithoutAWindowDeviceAndSwapChainCreationFails)
+{
+    EXPECT_FALSE(StartDirect3D(nullptr));
+    EXPECT_TRUE(Contains(StartFailure(), L"Could not create the Direct3D 11 device and swap chain (error 0x"))
+        << StartFailure();
+    ExpectStopReleasesEverything();
+}
+
+TEST_F(TriangleRendererStartStop, MissingShaderFileIsNamed)
+{
+    ScratchDirectory scratch;
+    ASSERT_TRUE(scratch.Ok());
+    EXPECT_FALSE(StartDirect3D(window.Handle()));
+    EXPECT_STREQ(StartFailure(), L"Could not compile VShader (vs_4_0) from shaders.shader: the file was not found.");
+    EXPECT_TRUE(device && swapChain && backBufferTarget);
+    EXPECT_FALSE(vertexShader);
+    ExpectStopReleasesEverything();
+}
+
+TEST_F(TriangleRendererStartStop, CompileErrorCarriesTheCompilersText)
+{
+    ScratchDirectory scratch;
+    ASSERT_TRUE(scratch.Ok());
+    ASSERT_TRUE(scratch.Write(L"shaders.shader", "float4 VShader(float3 p : POSITION) : SV_POSITION\n{\n    return p\n}\n"));
+    const std::wstring compiler = CompilerText("VShader", "vs_4_0");
+    ASSERT_FALSE(compiler.empty());
+
+    EXPECT_FALSE(StartDirect3D(window.Handle()));
+    EXPECT_EQ(std::wstring(StartFailure()), L"Could not compile VShader (vs_4_0) from shaders.shader:\n\n" + compiler);
+    ExpectStopReleasesEverything();
+}
+
+TEST_F(TriangleRendererStartStop, MissingPixelShaderEntryIsNamedAfterTheVertexShaderCompiled)
+{
+    ScratchDirectory scratch;
+    ASSERT_TRUE(scratch.Ok());
+    ASSERT_TRUE(scratch.Write(L"shaders.shader",
+                              "float4 VShader(float3 p : POSITION, float4 c : COLOR) : SV_POSITION { return float4(p, 1); }\n"));
+    const std::wstring compiler = CompilerText("PShader", "ps_4_0");
+
+    EXPECT_FALSE(StartDirect3D(window.Handle()));
+    EXPECT_TRUE(Contains(StartFailure(), L"Could not compile PShader (ps_4_0) from shaders.shader")) << StartFailure();
+    if (!compiler.empty())
+    {
+        EXPECT_TRUE(Contains(StartFailure(), compiler)) << StartFailure();
+    }
+    ExpectStopReleasesEverything();
+}
+
+TEST_F(TriangleRendererStartStop, VertexShaderWithOtherInputsFailsTheInputLayout)
+{
+    ScratchDirectory scratch;
+    ASSERT_TRUE(scratch.Ok());
+    ASSERT_TRUE(scratch.Write(L"shaders.shader",
+                              "float4 VShader(float3 p : POSITION, float2 t : TEXCOORD) : SV_POSITION { return float4(p.xy + t, 0, 1); }\n"
+                              "float4 PShader() : SV_TARGET { return 1; }\n"));
+    EXPECT_FALSE(StartDirect3D(window.Handle()));
+    EXPECT_TRUE(Contains(StartFailure(), L"Could not create the input layout")) << StartFailure();
+    EXPECT_TRUE(vertexShader && pixelShader);
+    EXPECT_FALSE(inputLayout);
+    EXPECT_FALSE(vertexBuffer);
+    ExpectStopReleasesEverything();
+}
+
+TEST_F(TriangleRendererStartStop, StopReleasesEveryObjectOfARunningRenderer)
+{
+    ASSERT_TRUE(StartDirect3D(window.Handle())) << StartFailure();
+    DrawFrame();
+    ExpectStopReleasesEverything();
+}
+
+// Its own suite, run alone: it takes over the shared display for a moment.
+class TriangleRendererFullScreen : public TriangleRendererStartStop
+{
+};
+
+TEST_F(TriangleRendererFullScreen, StopLeavesFullScreenBeforeReleasingTheSwapChain)
+{
+    ASSERT_TRUE(StartDirect3D(window.Handle())) << StartFailure();
+    if (FAILED(swapChain->SetFullscreenState(TRUE, nullptr)))
+        GTEST_SKIP() << "no full-screen mode on this display";
+    IDXGISwapChain* chain = swapChain;
+    chain->AddRef();
+    StopDirect3D();
+    BOOL fullScreen = TRUE;
+    EXPECT_HRESULT_SUCCEEDED(chain->GetFullscreenState(&fullScreen, nullptr));
+    EXPECT_FALSE(fullScreen);
+    chain->Release();
+}
+
+TEST_F(TriangleRendererStartStop, StopIsSafeTwiceAndFramesNeedAStart)
+{
+    DrawFrame();
+    StopDirect3D();
+    StopDirect3D();
+    EXPECT_TRUE(AllReleased());
+
+    ASSERT_TRUE(StartDirect3D(window.Handle())) << StartFailure();
+    StopDirect3D();
+    StopDirect3D();
+    EXPECT_TRUE(AllReleased());
+    DrawFrame();
+}
+
+// Every creating call of the start-up made to fail in turn, in the order they happen.
+class TriangleRendererEachCreatingCall : public TriangleRendererStartStop
+{
+protected:
+    void SetUp() override
+    {
+        FaultInjection::Install();
+        FaultInjection::Arm(0);
+        FaultInjection::Disarm();
+    }
+
+    void TearDown() override
+    {
+        FaultInjection::Disarm();
+        StopDirect3D();
+        FaultInjection::HoldRoots(false);
+        FaultInjection::ReleaseHeldRoots();
+    }
+};
+
+struct CallFailure
+{
+    std::string call;
+    std::wstring failure;
+};
+
+TEST_F(TriangleRendererEachCreatingCall, FailsTheStartWithItsNameAndLeavesNothingBehind)
+{
+    const std::wstring vertex = L"Could not compile VShader (vs_4_0) from shaders.shader";
+    const std::wstring pixel = L"Could not compile PShader (ps_4_0) from shaders.shader";
+    const std::wstring failed = L" (error 0x80004005).";
+    const std::wstring outOfMemory = L" (error 0x8007000E).";
+    const std::vector<CallFailure> calls = {
+        {"D3D11CreateDeviceAndSwapChain", L"Could not create the Direct3D 11 device and swap chain" + failed},
+        {"IDXGISwapChain::GetBuffer", L"Could not get the swap chain's back buffer" + failed},
+        {"ID3D11Device::CreateRenderTargetView", L"Could not create the back buffer's render target view" + failed},
+        {"operator new[]", vertex + outOfMemory},  // the source file's buffer
+        {"D3DCompile", vertex + failed},
+        {"operator new[]", pixel + outOfMemory},
+        {"D3DCompile", pixel + failed},
+        {"ID3D11Device::CreateVertexShader", L"Could not create the vertex shader VShader" + failed},
+        {"ID3D11Device::CreatePixelShader", L"Could not create the pixel shader PShader" + failed},
+        {"ID3D11Device::CreateInputLayout",
+         L"Could not create the input layout from VShader's inputs (POSITION: three floats, COLOR: four)" + failed},
+        {"ID3D11Device::CreateBuffer", L"Could not create the vertex buffer" + failed},
+        {"ID3D11DeviceContext::Map", L"Could not fill the vertex buffer" + failed},
+    };
+    std::vector<std::string> expectedCalls;
+    for (const CallFailure& call : calls)
+        expectedCalls.push_back(call.call);
+
+    FaultInjection::Arm(0);
+    ASSERT_TRUE(StartDirect3D(window.Handle())) << StartFailure();
+    FaultInjection::Disarm();
+    StopDirect3D();
+    ASSERT_EQ(FaultInjection::Calls(), expectedCalls);
+
+    for (size_t k = 1; k <= calls.size(); ++k)
+    {
+        SCOPED_TRACE("call " + std::to_string(k) + ": " + calls[k - 1].call);
+        FaultInjection::HoldRoots(true);
+        FaultInjection::Arm(static_cast<int>(k));
+        EXPECT_FALSE(StartDirect3D(window.Handle()));
+        FaultInjection::Disarm();
+        EXPECT_EQ(FaultInjection::FailedCall(), calls[k - 1].call);
+        EXPECT_EQ(std::wstring(StartFailure()), calls[k - 1].failure);
+
+        StopDirect3D();
+        EXPECT_TRUE(AllReleased());
+        FaultInjection::HoldRoots(false);
+        for (const auto& root : FaultInjection::ReleaseHeldRoots())
+            EXPECT_EQ(root.second, 0u) << root.first << " outlived the renderer";
+    }
+}
+}
