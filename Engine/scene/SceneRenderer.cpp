@@ -1,9 +1,14 @@
 #include "SceneRenderer.h"
 
 #include "Camera.h"
+#include "DebugWindow.h"
 #include "EngineSettings.h"
 #include "GraphicsDevice.h"
 #include "Light.h"
+#include "LightShader.h"
+#include "Model.h"
+#include "RenderTexture.h"
+#include "TextureShader.h"
 
 #include <new>
 
@@ -63,10 +68,16 @@ bool SceneRenderer::Initialize(int screenWidth, int screenHeight, HWND window)
     return true;
 }
 
-// Reverse order of creation; the objects after the camera are not created yet.
+// Reverse order of creation; the device goes last so that every other object
+// still has it while it releases its own resources.
 void SceneRenderer::Shutdown()
 {
+    ShutdownAndDelete(textureShader);
+    ShutdownAndDelete(debugWindow);
+    ShutdownAndDelete(renderTexture);
     Delete(light);
+    ShutdownAndDelete(lightShader);
+    ShutdownAndDelete(model);
     Delete(camera);
     ShutdownAndDelete(graphicsDevice);
 }
