@@ -127,7 +127,13 @@ protected:
     {
         ASSERT_TRUE(program.Start(Program, L"")) << "could not start the program: " << GetLastError();
         mainWindow = program.WaitForWindow(MainClass, nullptr, WindowTimeoutMs);
-        ASSERT_TRUE(mainWindow) << "no main window appeared";
+        if (!mainWindow)
+        {
+            DWORD exitCode = 0;
+            const bool ended = program.WaitForExit(0, exitCode);
+            FAIL() << "no main window appeared" << (ended ? "; the program ended with " : "; still running")
+                   << (ended ? exitCode : 0);
+        }
     }
 
     void ExpectEndsWith(DWORD expected)
