@@ -1,0 +1,74 @@
+// Engine.exe losing the foreground to another window for a while: its
+// DirectInput devices are taken away, yet frames go on, nothing is reported,
+// and once it is in front again Escape still ends it.
+#include "ChildProcess.h"
+#include "EngineProbe.h"
+#include "KeyboardInput.h"
+#include "MessageBoxWatcher.h"
+#include "TestWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+
+namespace
+{
+const DWORD StartTimeoutMs = 20000;
+const DWORD AwayMs = 2000;
+
+bool TakeForeground(HWND window)
+{
+    return EngineProbe::WaitUntil(
+        [window] {
+            if (GetForegroundWindow() == window)
+                return true;
+            SetForegroundWindow(window);
+            TestWindow::PumpMessages();
+            return false;
+        },
+        5000);
+}
+}
+
+TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceItIsBack)
+{
+    ChildProcess engine;
+    ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
+    const HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
+    ASSERT_NE(window, nullptr);
+    EngineProbe probe(engine.Handle(), engine.Id());
+    ASSERT_TRUE(probe.Counting());
+    MessageBoxWatcher boxes(engine.Id());
+    ASSERT_TRUE(EngineProbe::WaitUntil([&] { return probe.ReadsTaken() > 0 && probe.Presents() > 10; }, StartTimeoutMs))
+        << "the program does not read its devices or present";
+    EXPECT_EQ(probe.ReadsLost(), 0) << "devices lost while the program was in front";
+
+    TestWindow other(320, 240);
+    ASSERT_TRUE(TakeForeground(other.Handle()));
+    const LONG presentsBefore = probe.Presents();
+    const LONG readsBefore = probe.ReadsTaken();
+    const ULONGLONG away = GetTickCount64();
+    while (GetTickCount64() - away < AwayMs)
+    {
+        TestWindow::PumpMessages();
+        Sleep(20);
+    }
+    const LONG presentsAway = probe.Presents() - presentsBefore;
+    std::cout << "in " << AwayMs << " ms behind another window: " << presentsAway << " frames, "
+              << probe.ReadsLost() << " reads of a lost device, " << probe.ReadsTaken() - readsBefore
+              << " reads taken\n";
+    EXPECT_GT(probe.ReadsLost(), 0) << "the devices were never lost: the test proves nothing";
+    EXPECT_GT(presentsAway, 10) << "frames stopped";
+    DWORD exitCode = 0;
+    ASSERT_FALSE(engine.WaitForExit(0, exitCode)) << "the program ended with " << exitCode;
+    EXPECT_TRUE(boxes.Seen().empty()) << "something was reported";
+
+    ASSERT_TRUE(TakeForeground(window));
+    const LONG readsBack = probe.ReadsTaken();
+    EXPECT_TRUE(EngineProbe::WaitUntil([&] { return probe.ReadsTaken() > readsBack + 4; }, StartTimeoutMs))
+        << "the devices were not taken back";
+
+    ASSERT_TRUE(HoldEscapeUntilExit(engine, exitCode)) << "Escape did not end the program";
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(boxes.Seen().empty()) << "something was reported";
+}
