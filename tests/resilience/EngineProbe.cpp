@@ -29,7 +29,8 @@ EngineProbe::EngineProbe(HANDLE process, DWORD processId, DWORD timeoutMs)
                                  EngineProbeReportName(processId).c_str());
     if (!mapping)
         return;
-    report = static_cast<EngineProbeReport*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(EngineProbeReport)));
+    report = static_cast<EngineProbeReport*>(
+        MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(EngineProbeReport)));
     if (report && Inject(process))
         WaitUntil([this] { return report->state != EngineProbeStarting; }, timeoutMs);
 }

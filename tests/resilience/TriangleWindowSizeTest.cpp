@@ -4,11 +4,10 @@
 #include "ChildProcess.h"
 #include "ProgramProbe.h"
 #include "ScreenCapture.h"
+#include "TrianglePicture.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -16,37 +15,8 @@ namespace
 {
 const wchar_t MainClass[] = L"VEXELO01TRIANGLE";
 const DWORD TimeoutMs = 20000;
-// The triangle inside the 500 x 400 viewport, in back-buffer pixels.
-const double TriangleLeft = 137.5, TriangleRight = 362.5, TriangleTop = 100.0, TriangleBottom = 300.0;
 // Stretching filters the edges.
 const double Tolerance = 3.0;
-
-struct Box
-{
-    int left, top, right, bottom;  // inclusive; right < left when nothing was found
-};
-
-// Not the dark blue (0, 51, 102) of the cleared back buffer.
-bool IsTriangle(uint32_t pixel)
-{
-    const int red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
-    return red > 8 || std::abs(green - 51) > 8 || std::abs(blue - 102) > 8;
-}
-
-Box TriangleOnScreen(const ScreenCapture& screen)
-{
-    Box box = {screen.Width(), screen.Height(), -1, -1};
-    for (int y = 0; y < screen.Height(); ++y)
-        for (int x = 0; x < screen.Width(); ++x)
-            if (IsTriangle(screen.Pixel(x, y)))
-            {
-                box.left = std::min(box.left, x);
-                box.right = std::max(box.right, x);
-                box.top = std::min(box.top, y);
-                box.bottom = std::max(box.bottom, y);
-            }
-    return box;
-}
 
 SIZE ClientSize(HWND window)
 {
@@ -79,13 +49,13 @@ protected:
         const double scaleY = static_cast<double>(size.cy) / startSize.cy;
         ScreenCapture screen;
         ASSERT_TRUE(screen.CaptureClient(window));
-        const Box box = TriangleOnScreen(screen);
-        std::cout << after << ": client " << size.cx << " x " << size.cy << ", triangle from (" << box.left << ", "
-                  << box.top << ") to (" << box.right << ", " << box.bottom << ")\n";
-        EXPECT_NEAR(box.left, TriangleLeft * scaleX, Tolerance);
-        EXPECT_NEAR(box.right + 1, TriangleRight * scaleX, Tolerance);
-        EXPECT_NEAR(box.top, TriangleTop * scaleY, Tolerance);
-        EXPECT_NEAR(box.bottom + 1, TriangleBottom * scaleY, Tolerance);
+        const TrianglePicture triangle(screen);
+        std::cout << after << ": client " << size.cx << " x " << size.cy << ", triangle from (" << triangle.left
+                  << ", " << triangle.top << ") to (" << triangle.right << ", " << triangle.bottom << ")\n";
+        EXPECT_NEAR(triangle.left, TrianglePicture::Left * scaleX, Tolerance);
+        EXPECT_NEAR(triangle.right, TrianglePicture::Right * scaleX, Tolerance);
+        EXPECT_NEAR(triangle.top, TrianglePicture::Top * scaleY, Tolerance);
+        EXPECT_NEAR(triangle.bottom, TrianglePicture::Bottom * scaleY, Tolerance);
     }
 
     void ExpectEndsWithZero()
