@@ -1,6 +1,6 @@
 // The model's turn: one step per scene pass from zero at program start, two
-// passes per frame. The angle belongs to the process, so this suite must be
-// the first to render in it (ctest runs every suite in a process of its own).
+// passes per frame. The angle belongs to the process, so this suite has a
+// program of its own.
 #include "SceneRendererTest.h"
 
 #include "BufferReadback.h"
