@@ -24,6 +24,8 @@ void StoreUnsigned(uint8_t* p, uint32_t bytes, uint64_t value)
 
 int64_t LoadSigned(const uint8_t* p, uint32_t bytes)
 {
+    if (bytes == 0 || bytes > 8)
+        return 0;  // no channel of the table; a shift by 64 would be undefined
     const uint64_t value = LoadUnsigned(p, bytes);
     const uint32_t shift = 64 - 8 * bytes;
     return static_cast<int64_t>(value << shift) >> shift;
@@ -161,7 +163,7 @@ void FilterLevel(const PixelFormatInfo& info, const MipLevel& source, const uint
             const uint32_t x1 = 2 * x + 1 < source.width ? 2 * x + 1 : source.width - 1;
             const uint8_t* const texels[4] = {row0 + x0 * texelBytes, row0 + x1 * texelBytes,
                                               row1 + x0 * texelBytes, row1 + x1 * texelBytes};
-            for (uint32_t c = 0; c < info.channelCount; ++c)
+            for (size_t c = 0; c < info.channelCount; ++c)
                 AverageChannel(info, texels, c * info.channelBytes, out + c * info.channelBytes);
         }
     }

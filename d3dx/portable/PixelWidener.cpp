@@ -67,7 +67,7 @@ void WidenTexel(SourceEncoding encoding, const uint8_t* s, uint8_t* t)
         break;
     case SourceEncoding::L16:
         // Four 16-bit channels: L, L, L, opaque.
-        for (int c = 0; c < 3; ++c)
+        for (size_t c = 0; c < 3; ++c)
         {
             t[2 * c] = s[0];
             t[2 * c + 1] = s[1];
