@@ -14,6 +14,21 @@
 
 namespace
 {
+const WCHAR TextureFileName[] = L"../Engine/data/seafloor.dds";
+const char ModelFileName[] = "../Engine/data/cube.txt";
+
+const int DebugWindowWidth = 100;
+const int DebugWindowHeight = 100;
+const int DebugWindowX = 50;
+const int DebugWindowY = 50;
+
+// pi * 0.005 and 2 pi, rounded to float.
+const float RotationStep = 0.015707964f;
+const float FullTurn = 6.2831855f;
+
+// Belongs to the scene pass, not to any renderer object: it outlives them all.
+float modelRotation = 0.0f;
+
 template <typename T>
 void ShutdownAndDelete(T*& object)
 {
@@ -37,6 +52,19 @@ void ReportFailure(HWND window, const wchar_t* text)
 {
     MessageBoxW(window, text, L"Error", MB_OK);
 }
+
+float AdvanceRotation()
+{
+    modelRotation += RotationStep;
+    if (modelRotation > FullTurn)
+        modelRotation -= FullTurn;
+    return modelRotation;
+}
+}
+
+float ModelRotation()
+{
+    return modelRotation;
 }
 
 SceneRenderer::SceneRenderer()
@@ -65,6 +93,61 @@ bool SceneRenderer::Initialize(int screenWidth, int screenHeight, HWND window)
     if (!camera)
         return false;
 
+    model = new (std::nothrow) Model;
+    if (!model)
+        return false;
+    if (!model->Initialize(graphicsDevice->GetDevice(), TextureFileName, ModelFileName))
+    {
+        ReportFailure(window, L"Could not initialize the model object.");
+        return false;
+    }
+
+    lightShader = new (std::nothrow) LightShader;
+    if (!lightShader)
+        return false;
+    if (!lightShader->Initialize(graphicsDevice->GetDevice(), window))
+    {
+        ReportFailure(window, L"Could not initialize the light shader object.");
+        return false;
+    }
+
+    light = new (std::nothrow) Light;
+    if (!light)
+        return false;
+    light->SetDiffuseColor(1.0f, 1.0f, 1.0f, 1.0f);
+    light->SetDirection(0.0f, 0.0f, 1.0f);
+
+    return InitializeOverlay(screenWidth, screenHeight, window);
+}
+
+// The objects of the off-screen pass and the overlay. The render texture
+// reports nothing of its own.
+bool SceneRenderer::InitializeOverlay(int screenWidth, int screenHeight, HWND window)
+{
+    renderTexture = new (std::nothrow) RenderTexture;
+    if (!renderTexture)
+        return false;
+    if (!renderTexture->Initialize(graphicsDevice->GetDevice(), screenWidth, screenHeight))
+        return false;
+
+    debugWindow = new (std::nothrow) DebugWindow;
+    if (!debugWindow)
+        return false;
+    if (!debugWindow->Initialize(graphicsDevice->GetDevice(), screenWidth, screenHeight, DebugWindowWidth,
+                                 DebugWindowHeight))
+    {
+        ReportFailure(window, L"Could not initialize the debug window object.");
+        return false;
+    }
+
+    textureShader = new (std::nothrow) TextureShader;
+    if (!textureShader)
+        return false;
+    if (!textureShader->Initialize(graphicsDevice->GetDevice(), window))
+    {
+        ReportFailure(window, L"Could not initialize the texture shader object.");
+        return false;
+    }
     return true;
 }
 
@@ -91,7 +174,73 @@ bool SceneRenderer::Frame()
 
 bool SceneRenderer::Render()
 {
+    if (!RenderToTexture())
+        return false;
+
     graphicsDevice->BeginFrame(0.0f, 0.0f, 0.0f, 1.0f);
+    if (!RenderScene())
+        return false;
+
+    // Depth testing stays off only for the overlay; a failure leaves it off,
+    // but then no further frame is drawn.
+    graphicsDevice->DisableDepthTest();
+    if (!RenderOverlay())
+        return false;
+    graphicsDevice->EnableDepthTest();
+
     graphicsDevice->EndFrame();
     return true;
+}
+
+// The scene into the off-screen texture, which shares the device's depth buffer.
+bool SceneRenderer::RenderToTexture()
+{
+    ID3D11DeviceContext* context = graphicsDevice->GetContext();
+    ID3D11DepthStencilView* depthStencilView = graphicsDevice->GetDepthStencilView();
+    renderTexture->SetRenderTarget(context, depthStencilView);
+    renderTexture->ClearRenderTarget(context, depthStencilView, 0.0f, 0.0f, 1.0f, 1.0f);
+
+    if (!RenderScene())
+        return false;
+
+    graphicsDevice->BindBackBuffer();
+    return true;
+}
+
+// Draws the lit, spinning model into whatever target is bound.
+bool SceneRenderer::RenderScene()
+{
+    camera->UpdateViewMatrix();
+
+    D3DXMATRIX viewMatrix;
+    D3DXMATRIX projectionMatrix;
+    camera->GetViewMatrix(viewMatrix);
+    graphicsDevice->GetProjectionMatrix(projectionMatrix);
+
+    D3DXMATRIX worldMatrix;
+    D3DXMatrixRotationY(&worldMatrix, AdvanceRotation());
+
+    ID3D11DeviceContext* context = graphicsDevice->GetContext();
+    model->Bind(context);
+    return lightShader->Render(context, model->GetIndexCount(), worldMatrix, viewMatrix, projectionMatrix,
+                               model->GetTexture(), light->GetDirection(), light->GetDiffuseColor());
+}
+
+// The off-screen picture in a small square near the top-left corner, flat on
+// the screen: the world matrix, the view of the last scene pass (not rebuilt)
+// and the orthographic projection.
+bool SceneRenderer::RenderOverlay()
+{
+    D3DXMATRIX worldMatrix;
+    D3DXMATRIX viewMatrix;
+    D3DXMATRIX orthoMatrix;
+    graphicsDevice->GetWorldMatrix(worldMatrix);
+    camera->GetViewMatrix(viewMatrix);
+    graphicsDevice->GetOrthoMatrix(orthoMatrix);
+
+    ID3D11DeviceContext* context = graphicsDevice->GetContext();
+    if (!debugWindow->Bind(context, DebugWindowX, DebugWindowY))
+        return false;
+    return textureShader->Render(context, debugWindow->GetIndexCount(), worldMatrix, viewMatrix, orthoMatrix,
+                                 renderTexture->GetShaderResourceView());
 }

@@ -25,9 +25,16 @@ public:
     bool Initialize(int screenWidth, int screenHeight, HWND window);
     void Shutdown();
     bool Frame();
+    // The scene off-screen, the scene on the back buffer, the off-screen
+    // picture as an overlay on top, then present.
     bool Render();
 
 private:
+    bool InitializeOverlay(int screenWidth, int screenHeight, HWND window);
+    bool RenderToTexture();
+    bool RenderScene();
+    bool RenderOverlay();
+
     GraphicsDevice* graphicsDevice;
     Camera* camera;
     Model* model;
@@ -37,3 +44,7 @@ private:
     DebugWindow* debugWindow;
     TextureShader* textureShader;
 };
+
+// The model's turn about the vertical axis in radians, as the last scene pass
+// drew it. One for the whole process: every scene pass advances it.
+float ModelRotation();

@@ -2,18 +2,23 @@
 #include "ChildProcess.h"
 #include "EngineSettings.h"
 #include "MessageBoxWatcher.h"
+#include "Sandbox.h"
 #include "ScreenCapture.h"
 #include "TestWindow.h"
 
 #include <gtest/gtest.h>
 
-#include <utility>
+#include <filesystem>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace
 {
 const DWORD StartTimeoutMs = 20000;
 const DWORD EndTimeoutMs = 5000;
+const uint32_t Black = 0x000000;
+const uint32_t Blue = 0x0000FF;
 
 // Full screen at (0, 0), or the window size centred when built windowed.
 RECT ExpectedWindowRect()
@@ -27,24 +32,72 @@ RECT ExpectedWindowRect()
     return RECT{x, y, x + WindowedWidth, y + WindowedHeight};
 }
 
-// Polls until every pixel of the area shows the colour (0x00RRGGBB).
-bool ScreenBecomes(uint32_t colour, const RECT& area)
+// Polls the area until the picture passes the check.
+bool CaptureWhen(const RECT& area, const std::function<bool(const ScreenCapture&)>& check, ScreenCapture& capture)
 {
-    const ULONGLONG deadline = GetTickCount64() + 5000;
+    const ULONGLONG deadline = GetTickCount64() + 10000;
     for (;;)
     {
-        ScreenCapture capture;
-        bool all = capture.Capture(area.left, area.top, area.right - area.left, area.bottom - area.top);
-        for (int y = 0; all && y < capture.Height(); ++y)
-            for (int x = 0; all && x < capture.Width(); ++x)
-                all = capture.Pixel(x, y) == colour;
-        if (all)
+        if (capture.Capture(area.left, area.top, area.right - area.left, area.bottom - area.top) && check(capture))
             return true;
         if (GetTickCount64() >= deadline)
             return false;
         TestWindow::PumpMessages();
         Sleep(100);
     }
+}
+
+bool AllOf(const ScreenCapture& capture, int left, int top, int right, int bottom, uint32_t colour)
+{
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (capture.Pixel(x, y) != colour)
+                return false;
+    return true;
+}
+
+bool NoneOf(const ScreenCapture& capture, int left, int top, int right, int bottom, uint32_t colour)
+{
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (capture.Pixel(x, y) == colour)
+                return false;
+    return true;
+}
+
+// The overlay square from (50, 50) to (149, 149): the off-screen picture
+// scaled down, blue all round, the small cube in its middle.
+bool ShowsTheOverlay(const ScreenCapture& capture)
+{
+    const int left = 50, top = 50, right = 150, bottom = 150, border = 14;
+    return AllOf(capture, left, top, right, top + border, Blue) &&
+           AllOf(capture, left, bottom - border, right, bottom, Blue) &&
+           AllOf(capture, left, top, left + border, bottom, Blue) &&
+           AllOf(capture, right - border, top, right, bottom, Blue) &&
+           NoneOf(capture, 95, 95, 105, 105, Blue) && NoneOf(capture, 95, 95, 105, 105, Black);
+}
+
+// Black all round the square and in the corners; the lit cube in the middle.
+bool ShowsTheScene(const ScreenCapture& capture)
+{
+    const int width = capture.Width(), height = capture.Height(), corner = 20;
+    const int middleX = width / 2, middleY = height / 2;
+    return AllOf(capture, 0, 0, width, 50, Black) && AllOf(capture, 0, 150, 50, height, Black) &&
+           AllOf(capture, 0, 0, 50, 150, Black) && AllOf(capture, 150, 50, 160, 150, Black) &&
+           AllOf(capture, 50, 150, 150, 160, Black) && AllOf(capture, width - corner, 0, width, corner, Black) &&
+           AllOf(capture, 0, height - corner, corner, height, Black) &&
+           AllOf(capture, width - corner, height - corner, width, height, Black) &&
+           NoneOf(capture, middleX - 10, middleY - 10, middleX + 10, middleY + 10, Black) &&
+           NoneOf(capture, middleX - 10, middleY - 10, middleX + 10, middleY + 10, Blue);
+}
+
+int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            differing += a.Pixel(x, y) != b.Pixel(x, y);
+    return differing;
 }
 
 void SendKey(WORD virtualKey, bool down)
@@ -56,18 +109,37 @@ void SendKey(WORD virtualKey, bool down)
     input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
     SendInput(1, &input, sizeof(INPUT));
 }
+
+void ExpectOneRunOfBoxes(ChildProcess& engine, MessageBoxWatcher& boxes,
+                         const std::vector<std::pair<std::wstring, std::wstring>>& expected)
+{
+    DWORD exitCode = 1;
+    ASSERT_TRUE(engine.WaitForExit(StartTimeoutMs, exitCode));
+    EXPECT_EQ(exitCode, 0u);
+    const std::vector<SeenMessageBox> seen = boxes.Seen();
+    ASSERT_EQ(seen.size(), expected.size());
+    for (size_t i = 0; i < seen.size(); ++i)
+    {
+        EXPECT_EQ(seen[i].caption, expected[i].first) << "box " << i;
+        EXPECT_EQ(seen[i].text, expected[i].second) << "box " << i;
+        EXPECT_NE(seen[i].owner, nullptr) << "box " << i;
+    }
+}
 }
 
-TEST(EngineProgram, ItsWindowCoversTheScreenInBlackAndHoldingEscapeEndsIt)
+TEST(EngineProgram, ItDrawsTheSpinningCubeUnderTheOverlayAndHoldingEscapeEndsIt)
 {
-    // A white window first: the capture must see it, so the black is the program's.
+    // A white window first: the capture must see it, so the picture is the program's.
     const RECT expected = ExpectedWindowRect();
     TestWindow cover(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), WS_POPUP);
     HDC coverDc = GetDC(cover.Handle());
     RECT coverRect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     FillRect(coverDc, &coverRect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     ReleaseDC(cover.Handle(), coverDc);
-    ASSERT_TRUE(ScreenBecomes(0xFFFFFF, expected)) << "the capture does not see the screen";
+    ScreenCapture first;
+    ASSERT_TRUE(CaptureWhen(expected, [](const ScreenCapture& c) { return AllOf(c, 0, 0, c.Width(), c.Height(), 0xFFFFFF); },
+                            first))
+        << "the capture does not see the screen";
 
     ChildProcess engine;
     ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
@@ -79,7 +151,14 @@ TEST(EngineProgram, ItsWindowCoversTheScreenInBlackAndHoldingEscapeEndsIt)
     EXPECT_EQ(rect.top, expected.top);
     EXPECT_EQ(rect.right, expected.right);
     EXPECT_EQ(rect.bottom, expected.bottom);
-    EXPECT_TRUE(ScreenBecomes(0x000000, expected));
+
+    EXPECT_TRUE(CaptureWhen(expected, ShowsTheScene, first)) << "black around the lit cube";
+    EXPECT_TRUE(ShowsTheOverlay(first)) << "the blue square with the small cube";
+    Sleep(1000);
+    ScreenCapture second;
+    ASSERT_TRUE(second.Capture(expected.left, expected.top, first.Width(), first.Height()));
+    EXPECT_GT(DifferingPixels(first, second), 1000) << "the cube does not turn";
+    EXPECT_TRUE(ShowsTheScene(second) && ShowsTheOverlay(second));
 
     // A held key repeats; the program sees it once its keyboard is acquired.
     // Pumping answers what the program's shut-down sends the cover window.
@@ -111,25 +190,70 @@ TEST(EngineProgram, ClosingTheWindowEndsItWithZero)
 }
 
 // The keyboard cannot be acquired (as when the window cannot take the
-// foreground), or the device cannot be made.
-TEST(EngineProgram, AFailedStartUpIsReportedAndTheProgramEndsWithZero)
+// foreground), the device cannot be made, or the first frame cannot write
+// its constants: one box each, and the program still ends with 0.
+TEST(EngineProgram, AFailureIsReportedOnceAndTheProgramEndsWithZero)
 {
     const std::pair<const wchar_t*, const wchar_t*> failures[] = {
         {L"VEXELO_FAIL_CALL=IDirectInputDevice8W::Acquire", L"Could not initialize the input object."},
         {L"VEXELO_FAIL_CALL=D3D11CreateDeviceAndSwapChain", L"Could not initialize Direct3D."},
+        {L"VEXELO_FAIL_CALL=ID3D11DeviceContext::Map", L"Frame Processing Failed"},
     };
     for (const auto& failure : failures)
     {
+        SCOPED_TRACE(failure.first);
         ChildProcess engine;
         ASSERT_TRUE(engine.Start(L"EngineWithFaults.exe", L"", L"", {failure.first, L"VEXELO_FAIL_RESULT=80070005"}));
         MessageBoxWatcher boxes(engine.Id());
-        DWORD exitCode = 1;
-        ASSERT_TRUE(engine.WaitForExit(StartTimeoutMs, exitCode));
-        EXPECT_EQ(exitCode, 0u);
-        std::vector<SeenMessageBox> seen = boxes.Seen();
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].caption, L"Error");
-        EXPECT_EQ(seen[0].text, failure.second);
-        EXPECT_NE(seen[0].owner, nullptr);
+        ExpectOneRunOfBoxes(engine, boxes, {{L"Error", failure.second}});
+    }
+}
+
+// The program run from a copy of its folders with one file missing or broken.
+TEST(EngineProgram, AMissingOrBrokenFileIsReportedAndTheProgramEndsWithZero)
+{
+    const std::filesystem::path program = std::filesystem::absolute("Engine.exe");
+    const std::wstring model = L"Could not initialize the model object.";
+    struct Case
+    {
+        const char* file;
+        const char* text;  // null: left out
+        std::vector<std::pair<std::wstring, std::wstring>> boxes;
+    };
+    const Case cases[] = {
+        {"data/cube.txt", nullptr, {{L"Error", model}}},
+        {"data/seafloor.dds", nullptr, {{L"Error", model}}},
+        {"light.ps",
+         "float4 LightPixelShader() : SV_TARGET { return undefinedColour; }\n",
+         {{L"../Engine/light.ps", L"Error compiling shader.  Check shader-error.txt for message."},
+          {L"Error", L"Could not initialize the light shader object."}}},
+    };
+    for (const Case& broken : cases)
+    {
+        SCOPED_TRACE(broken.file);
+        Sandbox sandbox;
+        ASSERT_TRUE(sandbox.Ok());
+        std::filesystem::create_directories(sandbox.EnginePath("data"));
+        for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/cube.txt",
+                                 "data/seafloor.dds"})
+        {
+            if (std::string(file) == broken.file)
+                continue;
+            ASSERT_TRUE(sandbox.CopyEngineFile(file)) << file;
+        }
+        if (broken.text)
+        {
+            ASSERT_TRUE(sandbox.WriteEngineFile(broken.file, broken.text));
+        }
+
+        ChildProcess engine;
+        ASSERT_TRUE(engine.Start(program.wstring(), L""));
+        MessageBoxWatcher boxes(engine.Id());
+        ExpectOneRunOfBoxes(engine, boxes, broken.boxes);
+        if (broken.text)
+        {
+            EXPECT_NE(sandbox.ReadWorkingFile("shader-error.txt").find("undefinedColour"), std::string::npos)
+                << "the compiler's text in shader-error.txt";
+        }
     }
 }
