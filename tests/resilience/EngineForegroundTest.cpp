@@ -5,6 +5,7 @@
 #include "EngineProbe.h"
 #include "KeyboardInput.h"
 #include "MessageBoxWatcher.h"
+#include "ScreenCapture.h"
 #include "TestWindow.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,24 @@ namespace
 {
 const DWORD StartTimeoutMs = 20000;
 const DWORD AwayMs = 2000;
+
+// The middle of the screen, where the cube turns, away from the test's
+// window in the top-left corner.
+bool CaptureMiddle(ScreenCapture& capture)
+{
+    const int size = 200;
+    return capture.Capture((GetSystemMetrics(SM_CXSCREEN) - size) / 2, (GetSystemMetrics(SM_CYSCREEN) - size) / 2,
+                           size, size);
+}
+
+int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            differing += a.Pixel(x, y) != b.Pixel(x, y);
+    return differing;
+}
 
 bool TakeForeground(HWND window)
 {
@@ -47,12 +66,17 @@ TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceIt
     ASSERT_TRUE(TakeForeground(other.Handle()));
     const LONG presentsBefore = probe.Presents();
     const LONG readsBefore = probe.ReadsTaken();
+    ScreenCapture first;
+    ASSERT_TRUE(CaptureMiddle(first));
     const ULONGLONG away = GetTickCount64();
     while (GetTickCount64() - away < AwayMs)
     {
         TestWindow::PumpMessages();
         Sleep(20);
     }
+    ScreenCapture last;
+    ASSERT_TRUE(CaptureMiddle(last));
+    EXPECT_GT(DifferingPixels(first, last), 1000) << "the cube stopped turning";
     const LONG presentsAway = probe.Presents() - presentsBefore;
     std::cout << "in " << AwayMs << " ms behind another window: " << presentsAway << " frames, "
               << probe.ReadsLost() << " reads of a lost device, " << probe.ReadsTaken() - readsBefore
