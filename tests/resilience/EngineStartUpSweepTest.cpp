@@ -53,8 +53,8 @@ bool EngineClassRegistered()
 }
 
 // As the program's entry point does it, up to the main loop, which a failed
-// start-up skips. The window is gone before the boxes are looked at, so its
-// handle is kept for them.
+// start-up skips; shut down twice, which must change nothing the second time.
+// The window is gone before the boxes are looked at, so its handle is kept.
 void StartAndShutDown(HWND& window)
 {
     window = nullptr;
@@ -63,6 +63,7 @@ void StartAndShutDown(HWND& window)
         return;
     application->Initialize();
     window = FindWindowW(L"Engine", L"Engine");
+    application->Shutdown();
     application->Shutdown();
     delete application;
     // Destroying the window posts a quit message nobody reads; in a test
@@ -118,6 +119,7 @@ protected:
     static void SetUpTestSuite()
     {
         FaultInjection::Install();
+        MessageBoxWatcher boxes;
         FaultInjection::HoldRoots(true);
         FaultInjection::Arm(0);
         HWND window = nullptr;
@@ -126,17 +128,24 @@ protected:
         log = FaultInjection::Calls();
         FaultInjection::HoldRoots(false);
         cleanRoots = FaultInjection::ReleaseHeldRoots();
+        cleanBoxes = boxes.Seen().size();
     }
 
-    void SetUp() override { ASSERT_TRUE(plan.Read(log)) << plan.Problem() << " in the call log:\n" << Listed(log); }
+    void SetUp() override
+    {
+        ASSERT_EQ(cleanBoxes, 0u) << "a start-up with nothing failed reported a failure";
+        ASSERT_TRUE(plan.Read(log)) << plan.Problem() << " in the call log:\n" << Listed(log);
+    }
 
     static std::vector<std::string> log;
     static Roots cleanRoots;
+    static size_t cleanBoxes;
     StartUpPlan plan;
 };
 
 std::vector<std::string> EngineStartUpSweep::log;
 Roots EngineStartUpSweep::cleanRoots;
+size_t EngineStartUpSweep::cleanBoxes = 0;
 }
 
 TEST_F(EngineStartUpSweep, EveryCreatingCallFailedInTurnInThisProcess)
