@@ -2,9 +2,8 @@
 
 #include "LightConstants.h"
 #include "MatrixConstants.h"
-#include "ShaderErrorReport.h"
+#include "ShaderParts.h"
 
-#include <d3dx11.h>
 
 LightShader::LightShader()
     : vertexShader(nullptr), pixelShader(nullptr), inputLayout(nullptr), samplerState(nullptr),
@@ -57,29 +56,8 @@ bool LightShader::CreatePipeline(ID3D11Device* device, HWND window, const WCHAR*
 bool LightShader::CompileShaders(HWND window, const WCHAR* vertexShaderFile, const WCHAR* pixelShaderFile,
                                  ID3D10Blob** vertexShaderBuffer, ID3D10Blob** pixelShaderBuffer)
 {
-    return CompileShaderFile(window, vertexShaderFile, "LightVertexShader", "vs_5_0", vertexShaderBuffer) &&
-           CompileShaderFile(window, pixelShaderFile, "LightPixelShader", "ps_5_0", pixelShaderBuffer);
-}
-
-bool LightShader::CompileShaderFile(HWND window, const WCHAR* shaderFile, const char* functionName,
-                                    const char* profile, ID3D10Blob** shaderBuffer)
-{
-    ID3D10Blob* errorMessage = nullptr;
-    const HRESULT result = D3DX11CompileFromFileW(shaderFile, NULL, NULL, functionName, profile,
-                                                  D3D10_SHADER_ENABLE_STRICTNESS, 0, NULL, shaderBuffer,
-                                                  &errorMessage, NULL);
-    if (FAILED(result))
-    {
-        if (errorMessage)
-            ReportCompileErrors(errorMessage, window, shaderFile);
-        else
-            ShaderErrorReport::ReportMissingFile(window, shaderFile);
-        return false;
-    }
-    // A successful compile may still hand back warnings; nobody shows them.
-    if (errorMessage)
-        errorMessage->Release();
-    return true;
+    return ShaderParts::CompileFile(window, vertexShaderFile, "LightVertexShader", "vs_5_0", vertexShaderBuffer) &&
+           ShaderParts::CompileFile(window, pixelShaderFile, "LightPixelShader", "ps_5_0", pixelShaderBuffer);
 }
 
 bool LightShader::CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertexShaderBuffer,
@@ -128,46 +106,9 @@ bool LightShader::CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertexSh
 
 bool LightShader::CreateSamplerAndBuffers(ID3D11Device* device)
 {
-    D3D11_SAMPLER_DESC samplerDesc;
-    samplerDesc.Filter = D3D11_FILTER_MIN_MAG_MIP_LINEAR;
-    samplerDesc.AddressU = D3D11_TEXTURE_ADDRESS_WRAP;
-    samplerDesc.AddressV = D3D11_TEXTURE_ADDRESS_WRAP;
-    samplerDesc.AddressW = D3D11_TEXTURE_ADDRESS_WRAP;
-    samplerDesc.MipLODBias = 0.0f;
-    samplerDesc.MaxAnisotropy = 1;
-    samplerDesc.ComparisonFunc = D3D11_COMPARISON_ALWAYS;
-    samplerDesc.BorderColor[0] = 0.0f;
-    samplerDesc.BorderColor[1] = 0.0f;
-    samplerDesc.BorderColor[2] = 0.0f;
-    samplerDesc.BorderColor[3] = 0.0f;
-    samplerDesc.MinLOD = 0.0f;
-    samplerDesc.MaxLOD = D3D11_FLOAT32_MAX;
-    if (FAILED(device->CreateSamplerState(&samplerDesc, &samplerState)))
-        return false;
-
-    D3D11_BUFFER_DESC matrixBufferDesc;
-    matrixBufferDesc.ByteWidth = sizeof(MatrixConstants);
-    matrixBufferDesc.Usage = D3D11_USAGE_DYNAMIC;
-    matrixBufferDesc.BindFlags = D3D11_BIND_CONSTANT_BUFFER;
-    matrixBufferDesc.CPUAccessFlags = D3D11_CPU_ACCESS_WRITE;
-    matrixBufferDesc.MiscFlags = 0;
-    matrixBufferDesc.StructureByteStride = 0;
-    if (FAILED(device->CreateBuffer(&matrixBufferDesc, NULL, &matrixBuffer)))
-        return false;
-
-    D3D11_BUFFER_DESC lightBufferDesc;
-    lightBufferDesc.ByteWidth = sizeof(LightConstants);
-    lightBufferDesc.Usage = D3D11_USAGE_DYNAMIC;
-    lightBufferDesc.BindFlags = D3D11_BIND_CONSTANT_BUFFER;
-    lightBufferDesc.CPUAccessFlags = D3D11_CPU_ACCESS_WRITE;
-    lightBufferDesc.MiscFlags = 0;
-    lightBufferDesc.StructureByteStride = 0;
-    return SUCCEEDED(device->CreateBuffer(&lightBufferDesc, NULL, &lightBuffer));
-}
-
-void LightShader::ReportCompileErrors(ID3D10Blob* errorMessage, HWND window, const WCHAR* shaderFile)
-{
-    ShaderErrorReport::ReportCompileErrors(errorMessage, window, shaderFile);
+    return ShaderParts::CreateSampler(device, &samplerState) &&
+           ShaderParts::CreateConstantBuffer(device, sizeof(MatrixConstants), &matrixBuffer) &&
+           ShaderParts::CreateConstantBuffer(device, sizeof(LightConstants), &lightBuffer);
 }
 
 bool LightShader::UploadParameters(ID3D11DeviceContext* context, D3DXMATRIX world, D3DXMATRIX view,

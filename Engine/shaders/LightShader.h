@@ -25,11 +25,8 @@ private:
                         const WCHAR* pixelShaderFile);
     bool CompileShaders(HWND window, const WCHAR* vertexShaderFile, const WCHAR* pixelShaderFile,
                         ID3D10Blob** vertexShaderBuffer, ID3D10Blob** pixelShaderBuffer);
-    bool CompileShaderFile(HWND window, const WCHAR* shaderFile, const char* functionName, const char* profile,
-                           ID3D10Blob** shaderBuffer);
     bool CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertexShaderBuffer, ID3D10Blob* pixelShaderBuffer);
     bool CreateSamplerAndBuffers(ID3D11Device* device);
-    void ReportCompileErrors(ID3D10Blob* errorMessage, HWND window, const WCHAR* shaderFile);
     bool UploadParameters(ID3D11DeviceContext* context, D3DXMATRIX world, D3DXMATRIX view, D3DXMATRIX projection,
                           ID3D11ShaderResourceView* texture, D3DXVECTOR3 lightDirection, D3DXVECTOR4 diffuseColor);
     void DrawMesh(ID3D11DeviceContext* context, int indexCount);

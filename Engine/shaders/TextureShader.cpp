@@ -1,9 +1,8 @@
 #include "TextureShader.h"
 
 #include "MatrixConstants.h"
-#include "ShaderErrorReport.h"
+#include "ShaderParts.h"
 
-#include <d3dx11.h>
 
 TextureShader::TextureShader()
     : vertexShader(nullptr), pixelShader(nullptr), inputLayout(nullptr), matrixBuffer(nullptr),
@@ -55,29 +54,8 @@ bool TextureShader::CreatePipeline(ID3D11Device* device, HWND window, const WCHA
 bool TextureShader::CompileShaders(HWND window, const WCHAR* vertexShaderFile, const WCHAR* pixelShaderFile,
                                    ID3D10Blob** vertexShaderBuffer, ID3D10Blob** pixelShaderBuffer)
 {
-    return CompileShaderFile(window, vertexShaderFile, "TextureVertexShader", "vs_5_0", vertexShaderBuffer) &&
-           CompileShaderFile(window, pixelShaderFile, "TexturePixelShader", "ps_5_0", pixelShaderBuffer);
-}
-
-bool TextureShader::CompileShaderFile(HWND window, const WCHAR* shaderFile, const char* functionName,
-                                      const char* profile, ID3D10Blob** shaderBuffer)
-{
-    ID3D10Blob* errorMessage = nullptr;
-    const HRESULT result = D3DX11CompileFromFileW(shaderFile, NULL, NULL, functionName, profile,
-                                                  D3D10_SHADER_ENABLE_STRICTNESS, 0, NULL, shaderBuffer,
-                                                  &errorMessage, NULL);
-    if (FAILED(result))
-    {
-        if (errorMessage)
-            ReportCompileErrors(errorMessage, window, shaderFile);
-        else
-            ShaderErrorReport::ReportMissingFile(window, shaderFile);
-        return false;
-    }
-    // A successful compile may still hand back warnings; nobody shows them.
-    if (errorMessage)
-        errorMessage->Release();
-    return true;
+    return ShaderParts::CompileFile(window, vertexShaderFile, "TextureVertexShader", "vs_5_0", vertexShaderBuffer) &&
+           ShaderParts::CompileFile(window, pixelShaderFile, "TexturePixelShader", "ps_5_0", pixelShaderBuffer);
 }
 
 bool TextureShader::CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertexShaderBuffer,
@@ -118,36 +96,8 @@ bool TextureShader::CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertex
 
 bool TextureShader::CreateBufferAndSampler(ID3D11Device* device)
 {
-    D3D11_BUFFER_DESC constantBufferDesc;
-    constantBufferDesc.ByteWidth = sizeof(MatrixConstants);
-    constantBufferDesc.Usage = D3D11_USAGE_DYNAMIC;
-    constantBufferDesc.BindFlags = D3D11_BIND_CONSTANT_BUFFER;
-    constantBufferDesc.CPUAccessFlags = D3D11_CPU_ACCESS_WRITE;
-    constantBufferDesc.MiscFlags = 0;
-    constantBufferDesc.StructureByteStride = 0;
-    if (FAILED(device->CreateBuffer(&constantBufferDesc, NULL, &matrixBuffer)))
-        return false;
-
-    D3D11_SAMPLER_DESC samplerDesc;
-    samplerDesc.Filter = D3D11_FILTER_MIN_MAG_MIP_LINEAR;
-    samplerDesc.AddressU = D3D11_TEXTURE_ADDRESS_WRAP;
-    samplerDesc.AddressV = D3D11_TEXTURE_ADDRESS_WRAP;
-    samplerDesc.AddressW = D3D11_TEXTURE_ADDRESS_WRAP;
-    samplerDesc.MipLODBias = 0.0f;
-    samplerDesc.MaxAnisotropy = 1;
-    samplerDesc.ComparisonFunc = D3D11_COMPARISON_ALWAYS;
-    samplerDesc.BorderColor[0] = 0.0f;
-    samplerDesc.BorderColor[1] = 0.0f;
-    samplerDesc.BorderColor[2] = 0.0f;
-    samplerDesc.BorderColor[3] = 0.0f;
-    samplerDesc.MinLOD = 0.0f;
-    samplerDesc.MaxLOD = D3D11_FLOAT32_MAX;
-    return SUCCEEDED(device->CreateSamplerState(&samplerDesc, &samplerState));
-}
-
-void TextureShader::ReportCompileErrors(ID3D10Blob* errorMessage, HWND window, const WCHAR* shaderFile)
-{
-    ShaderErrorReport::ReportCompileErrors(errorMessage, window, shaderFile);
+    return ShaderParts::CreateConstantBuffer(device, sizeof(MatrixConstants), &matrixBuffer) &&
+           ShaderParts::CreateSampler(device, &samplerState);
 }
 
 bool TextureShader::UploadParameters(ID3D11DeviceContext* context, D3DXMATRIX world, D3DXMATRIX view,

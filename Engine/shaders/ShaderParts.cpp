@@ -1,0 +1,57 @@
+#include "ShaderParts.h"
+
+#include "ShaderErrorReport.h"
+
+#include <d3dx11.h>
+
+bool ShaderParts::CompileFile(HWND window, const WCHAR* shaderFile, const char* functionName, const char* profile,
+                              ID3D10Blob** shaderBuffer)
+{
+    ID3D10Blob* errorMessage = nullptr;
+    const HRESULT result = D3DX11CompileFromFileW(shaderFile, NULL, NULL, functionName, profile,
+                                                  D3D10_SHADER_ENABLE_STRICTNESS, 0, NULL, shaderBuffer,
+                                                  &errorMessage, NULL);
+    if (FAILED(result))
+    {
+        if (errorMessage)
+            ShaderErrorReport::ReportCompileErrors(errorMessage, window, shaderFile);
+        else
+            ShaderErrorReport::ReportMissingFile(window, shaderFile);
+        return false;
+    }
+    // A successful compile may still hand back warnings; nobody shows them.
+    if (errorMessage)
+        errorMessage->Release();
+    return true;
+}
+
+bool ShaderParts::CreateSampler(ID3D11Device* device, ID3D11SamplerState** samplerState)
+{
+    D3D11_SAMPLER_DESC samplerDesc;
+    samplerDesc.Filter = D3D11_FILTER_MIN_MAG_MIP_LINEAR;
+    samplerDesc.AddressU = D3D11_TEXTURE_ADDRESS_WRAP;
+    samplerDesc.AddressV = D3D11_TEXTURE_ADDRESS_WRAP;
+    samplerDesc.AddressW = D3D11_TEXTURE_ADDRESS_WRAP;
+    samplerDesc.MipLODBias = 0.0f;
+    samplerDesc.MaxAnisotropy = 1;
+    samplerDesc.ComparisonFunc = D3D11_COMPARISON_ALWAYS;
+    samplerDesc.BorderColor[0] = 0.0f;
+    samplerDesc.BorderColor[1] = 0.0f;
+    samplerDesc.BorderColor[2] = 0.0f;
+    samplerDesc.BorderColor[3] = 0.0f;
+    samplerDesc.MinLOD = 0.0f;
+    samplerDesc.MaxLOD = D3D11_FLOAT32_MAX;
+    return SUCCEEDED(device->CreateSamplerState(&samplerDesc, samplerState));
+}
+
+bool ShaderParts::CreateConstantBuffer(ID3D11Device* device, UINT byteWidth, ID3D11Buffer** buffer)
+{
+    D3D11_BUFFER_DESC constantBufferDesc;
+    constantBufferDesc.ByteWidth = byteWidth;
+    constantBufferDesc.Usage = D3D11_USAGE_DYNAMIC;
+    constantBufferDesc.BindFlags = D3D11_BIND_CONSTANT_BUFFER;
+    constantBufferDesc.CPUAccessFlags = D3D11_CPU_ACCESS_WRITE;
+    constantBufferDesc.MiscFlags = 0;
+    constantBufferDesc.StructureByteStride = 0;
+    return SUCCEEDED(device->CreateBuffer(&constantBufferDesc, NULL, buffer));
+}
