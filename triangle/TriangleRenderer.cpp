@@ -71,6 +71,18 @@ bool Fail(const wchar_t* what, HRESULT result)
     return false;
 }
 
+// A message box is read by a person: the first lines of a long compiler
+// report say what is wrong; millions of characters would say nothing.
+std::wstring Shortened(const std::wstring& text)
+{
+    const size_t MaxShown = 2000;
+    if (text.size() <= MaxShown)
+        return text;
+    const size_t lineEnd = text.rfind(L'\n', MaxShown);
+    const size_t cut = lineEnd == std::wstring::npos || lineEnd == 0 ? MaxShown : lineEnd;
+    return text.substr(0, cut) + L"\n...";
+}
+
 // The compiler's own text says best what is wrong with the source.
 void DescribeCompileFailure(const char* entry, const char* profile, HRESULT result, ID3D10Blob* errors)
 {
@@ -80,7 +92,7 @@ void DescribeCompileFailure(const char* entry, const char* profile, HRESULT resu
         std::wstring text = Widen(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
         while (!text.empty() && (text.back() == L'\0' || text.back() == L'\n' || text.back() == L'\r'))
             text.pop_back();
-        failure += L":\n\n" + text;
+        failure += L":\n\n" + Shortened(text);
     }
     else if (result == D3D11_ERROR_FILE_NOT_FOUND)
         failure += L": the file was not found.";
