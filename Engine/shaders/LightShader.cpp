@@ -35,73 +35,25 @@ bool LightShader::Render(ID3D11DeviceContext* context, int indexCount, D3DXMATRI
     return true;
 }
 
+namespace
+{
+// Reads LitVertex: position, texture coordinates, normal.
+const D3D11_INPUT_ELEMENT_DESC polygonLayout[] = {
+    {"POSITION", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, 0, D3D11_INPUT_PER_VERTEX_DATA, 0},
+    {"TEXCOORD", 0, DXGI_FORMAT_R32G32_FLOAT, 0, D3D11_APPEND_ALIGNED_ELEMENT, D3D11_INPUT_PER_VERTEX_DATA, 0},
+    {"NORMAL", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, D3D11_APPEND_ALIGNED_ELEMENT, D3D11_INPUT_PER_VERTEX_DATA, 0},
+};
+}  // namespace
+
 bool LightShader::CreatePipeline(ID3D11Device* device, HWND window, const WCHAR* vertexShaderFile,
                                  const WCHAR* pixelShaderFile)
 {
-    ID3D10Blob* vertexShaderBuffer = nullptr;
-    ID3D10Blob* pixelShaderBuffer = nullptr;
-    const bool created =
-        CompileShaders(window, vertexShaderFile, pixelShaderFile, &vertexShaderBuffer, &pixelShaderBuffer) &&
-        CreateShaderObjects(device, vertexShaderBuffer, pixelShaderBuffer);
-
-    // The bytecode is done with once the shaders and the layout exist, and on every failure.
-    if (vertexShaderBuffer)
-        vertexShaderBuffer->Release();
-    if (pixelShaderBuffer)
-        pixelShaderBuffer->Release();
-
-    return created && CreateSamplerAndBuffers(device);
-}
-
-bool LightShader::CompileShaders(HWND window, const WCHAR* vertexShaderFile, const WCHAR* pixelShaderFile,
-                                 ID3D10Blob** vertexShaderBuffer, ID3D10Blob** pixelShaderBuffer)
-{
-    return ShaderParts::CompileFile(window, vertexShaderFile, "LightVertexShader", "vs_5_0", vertexShaderBuffer) &&
-           ShaderParts::CompileFile(window, pixelShaderFile, "LightPixelShader", "ps_5_0", pixelShaderBuffer);
-}
-
-bool LightShader::CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertexShaderBuffer,
-                                      ID3D10Blob* pixelShaderBuffer)
-{
-    HRESULT result = device->CreateVertexShader(vertexShaderBuffer->GetBufferPointer(),
-                                                vertexShaderBuffer->GetBufferSize(), NULL, &vertexShader);
-    if (FAILED(result))
-        return false;
-
-    result = device->CreatePixelShader(pixelShaderBuffer->GetBufferPointer(), pixelShaderBuffer->GetBufferSize(),
-                                       NULL, &pixelShader);
-    if (FAILED(result))
-        return false;
-
-    D3D11_INPUT_ELEMENT_DESC polygonLayout[3];
-    polygonLayout[0].SemanticName = "POSITION";
-    polygonLayout[0].SemanticIndex = 0;
-    polygonLayout[0].Format = DXGI_FORMAT_R32G32B32_FLOAT;
-    polygonLayout[0].InputSlot = 0;
-    polygonLayout[0].AlignedByteOffset = 0;
-    polygonLayout[0].InputSlotClass = D3D11_INPUT_PER_VERTEX_DATA;
-    polygonLayout[0].InstanceDataStepRate = 0;
-
-    polygonLayout[1].SemanticName = "TEXCOORD";
-    polygonLayout[1].SemanticIndex = 0;
-    polygonLayout[1].Format = DXGI_FORMAT_R32G32_FLOAT;
-    polygonLayout[1].InputSlot = 0;
-    polygonLayout[1].AlignedByteOffset = D3D11_APPEND_ALIGNED_ELEMENT;
-    polygonLayout[1].InputSlotClass = D3D11_INPUT_PER_VERTEX_DATA;
-    polygonLayout[1].InstanceDataStepRate = 0;
-
-    polygonLayout[2].SemanticName = "NORMAL";
-    polygonLayout[2].SemanticIndex = 0;
-    polygonLayout[2].Format = DXGI_FORMAT_R32G32B32_FLOAT;
-    polygonLayout[2].InputSlot = 0;
-    polygonLayout[2].AlignedByteOffset = D3D11_APPEND_ALIGNED_ELEMENT;
-    polygonLayout[2].InputSlotClass = D3D11_INPUT_PER_VERTEX_DATA;
-    polygonLayout[2].InstanceDataStepRate = 0;
-
+    const ShaderParts::Sources sources = {vertexShaderFile, "LightVertexShader", pixelShaderFile,
+                                          "LightPixelShader"};
     const UINT numElements = sizeof(polygonLayout) / sizeof(polygonLayout[0]);
-    result = device->CreateInputLayout(polygonLayout, numElements, vertexShaderBuffer->GetBufferPointer(),
-                                       vertexShaderBuffer->GetBufferSize(), &inputLayout);
-    return SUCCEEDED(result);
+    return ShaderParts::CreateStages(device, window, sources, polygonLayout, numElements, &vertexShader,
+                                     &pixelShader, &inputLayout) &&
+           CreateSamplerAndBuffers(device);
 }
 
 bool LightShader::CreateSamplerAndBuffers(ID3D11Device* device)

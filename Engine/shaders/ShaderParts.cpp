@@ -25,6 +25,31 @@ bool ShaderParts::CompileFile(HWND window, const WCHAR* shaderFile, const char* 
     return true;
 }
 
+bool ShaderParts::CreateStages(ID3D11Device* device, HWND window, const Sources& sources,
+                               const D3D11_INPUT_ELEMENT_DESC* polygonLayout, UINT numElements,
+                               ID3D11VertexShader** vertexShader, ID3D11PixelShader** pixelShader,
+                               ID3D11InputLayout** inputLayout)
+{
+    ID3D10Blob* vertexShaderBuffer = nullptr;
+    ID3D10Blob* pixelShaderBuffer = nullptr;
+    const bool created =
+        CompileFile(window, sources.vertexShaderFile, sources.vertexFunction, "vs_5_0", &vertexShaderBuffer) &&
+        CompileFile(window, sources.pixelShaderFile, sources.pixelFunction, "ps_5_0", &pixelShaderBuffer) &&
+        SUCCEEDED(device->CreateVertexShader(vertexShaderBuffer->GetBufferPointer(),
+                                             vertexShaderBuffer->GetBufferSize(), NULL, vertexShader)) &&
+        SUCCEEDED(device->CreatePixelShader(pixelShaderBuffer->GetBufferPointer(),
+                                            pixelShaderBuffer->GetBufferSize(), NULL, pixelShader)) &&
+        SUCCEEDED(device->CreateInputLayout(polygonLayout, numElements, vertexShaderBuffer->GetBufferPointer(),
+                                            vertexShaderBuffer->GetBufferSize(), inputLayout));
+
+    // The bytecode is done with once the shaders and the layout exist, and on every failure.
+    if (vertexShaderBuffer)
+        vertexShaderBuffer->Release();
+    if (pixelShaderBuffer)
+        pixelShaderBuffer->Release();
+    return created;
+}
+
 bool ShaderParts::CreateSampler(ID3D11Device* device, ID3D11SamplerState** samplerState)
 {
     D3D11_SAMPLER_DESC samplerDesc;

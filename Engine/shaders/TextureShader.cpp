@@ -33,65 +33,24 @@ bool TextureShader::Render(ID3D11DeviceContext* context, int indexCount, D3DXMAT
     return true;
 }
 
+namespace
+{
+// Reads the first 20 bytes of a vertex: QuadVertex's position and texture coordinates.
+const D3D11_INPUT_ELEMENT_DESC polygonLayout[] = {
+    {"POSITION", 0, DXGI_FORMAT_R32G32B32_FLOAT, 0, 0, D3D11_INPUT_PER_VERTEX_DATA, 0},
+    {"TEXCOORD", 0, DXGI_FORMAT_R32G32_FLOAT, 0, D3D11_APPEND_ALIGNED_ELEMENT, D3D11_INPUT_PER_VERTEX_DATA, 0},
+};
+}  // namespace
+
 bool TextureShader::CreatePipeline(ID3D11Device* device, HWND window, const WCHAR* vertexShaderFile,
                                    const WCHAR* pixelShaderFile)
 {
-    ID3D10Blob* vertexShaderBuffer = nullptr;
-    ID3D10Blob* pixelShaderBuffer = nullptr;
-    const bool created =
-        CompileShaders(window, vertexShaderFile, pixelShaderFile, &vertexShaderBuffer, &pixelShaderBuffer) &&
-        CreateShaderObjects(device, vertexShaderBuffer, pixelShaderBuffer);
-
-    // The bytecode is done with once the shaders and the layout exist, and on every failure.
-    if (vertexShaderBuffer)
-        vertexShaderBuffer->Release();
-    if (pixelShaderBuffer)
-        pixelShaderBuffer->Release();
-
-    return created && CreateBufferAndSampler(device);
-}
-
-bool TextureShader::CompileShaders(HWND window, const WCHAR* vertexShaderFile, const WCHAR* pixelShaderFile,
-                                   ID3D10Blob** vertexShaderBuffer, ID3D10Blob** pixelShaderBuffer)
-{
-    return ShaderParts::CompileFile(window, vertexShaderFile, "TextureVertexShader", "vs_5_0", vertexShaderBuffer) &&
-           ShaderParts::CompileFile(window, pixelShaderFile, "TexturePixelShader", "ps_5_0", pixelShaderBuffer);
-}
-
-bool TextureShader::CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertexShaderBuffer,
-                                        ID3D10Blob* pixelShaderBuffer)
-{
-    HRESULT result = device->CreateVertexShader(vertexShaderBuffer->GetBufferPointer(),
-                                                vertexShaderBuffer->GetBufferSize(), NULL, &vertexShader);
-    if (FAILED(result))
-        return false;
-
-    result = device->CreatePixelShader(pixelShaderBuffer->GetBufferPointer(), pixelShaderBuffer->GetBufferSize(),
-                                       NULL, &pixelShader);
-    if (FAILED(result))
-        return false;
-
-    D3D11_INPUT_ELEMENT_DESC polygonLayout[2];
-    polygonLayout[0].SemanticName = "POSITION";
-    polygonLayout[0].SemanticIndex = 0;
-    polygonLayout[0].Format = DXGI_FORMAT_R32G32B32_FLOAT;
-    polygonLayout[0].InputSlot = 0;
-    polygonLayout[0].AlignedByteOffset = 0;
-    polygonLayout[0].InputSlotClass = D3D11_INPUT_PER_VERTEX_DATA;
-    polygonLayout[0].InstanceDataStepRate = 0;
-
-    polygonLayout[1].SemanticName = "TEXCOORD";
-    polygonLayout[1].SemanticIndex = 0;
-    polygonLayout[1].Format = DXGI_FORMAT_R32G32_FLOAT;
-    polygonLayout[1].InputSlot = 0;
-    polygonLayout[1].AlignedByteOffset = D3D11_APPEND_ALIGNED_ELEMENT;
-    polygonLayout[1].InputSlotClass = D3D11_INPUT_PER_VERTEX_DATA;
-    polygonLayout[1].InstanceDataStepRate = 0;
-
+    const ShaderParts::Sources sources = {vertexShaderFile, "TextureVertexShader", pixelShaderFile,
+                                          "TexturePixelShader"};
     const UINT numElements = sizeof(polygonLayout) / sizeof(polygonLayout[0]);
-    result = device->CreateInputLayout(polygonLayout, numElements, vertexShaderBuffer->GetBufferPointer(),
-                                       vertexShaderBuffer->GetBufferSize(), &inputLayout);
-    return SUCCEEDED(result);
+    return ShaderParts::CreateStages(device, window, sources, polygonLayout, numElements, &vertexShader,
+                                     &pixelShader, &inputLayout) &&
+           CreateBufferAndSampler(device);
 }
 
 bool TextureShader::CreateBufferAndSampler(ID3D11Device* device)

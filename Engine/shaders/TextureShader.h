@@ -22,9 +22,6 @@ public:
 private:
     bool CreatePipeline(ID3D11Device* device, HWND window, const WCHAR* vertexShaderFile,
                         const WCHAR* pixelShaderFile);
-    bool CompileShaders(HWND window, const WCHAR* vertexShaderFile, const WCHAR* pixelShaderFile,
-                        ID3D10Blob** vertexShaderBuffer, ID3D10Blob** pixelShaderBuffer);
-    bool CreateShaderObjects(ID3D11Device* device, ID3D10Blob* vertexShaderBuffer, ID3D10Blob* pixelShaderBuffer);
     bool CreateBufferAndSampler(ID3D11Device* device);
     bool UploadParameters(ID3D11DeviceContext* context, D3DXMATRIX world, D3DXMATRIX view, D3DXMATRIX projection,
                           ID3D11ShaderResourceView* texture);
