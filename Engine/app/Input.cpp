@@ -1,5 +1,7 @@
 #include "Input.h"
 
+#include "ReleaseInterface.h"
+
 namespace
 {
 enum class ReadOutcome
@@ -45,11 +47,8 @@ int ClampToRange(long long position, int limit)
 void ReleaseDevice(IDirectInputDevice8W*& device)
 {
     if (device)
-    {
         device->Unacquire();
-        device->Release();
-        device = nullptr;
-    }
+    ReleaseInterface(device);
 }
 }
 
@@ -88,11 +87,7 @@ void Input::Shutdown()
 {
     ReleaseDevice(mouse);
     ReleaseDevice(keyboard);
-    if (directInput)
-    {
-        directInput->Release();
-        directInput = nullptr;
-    }
+    ReleaseInterface(directInput);
 }
 
 bool Input::Frame()

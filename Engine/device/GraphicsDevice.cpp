@@ -1,6 +1,7 @@
 #include "GraphicsDevice.h"
 
 #include "FindRefreshRate.h"
+#include "ReleaseInterface.h"
 #include "ScopedInterface.h"
 
 #include <memory>
@@ -30,16 +31,6 @@ D3D11_DEPTH_STENCIL_DESC DepthStencilDescription(BOOL depthEnable)
     description.BackFace.StencilPassOp = D3D11_STENCIL_OP_KEEP;
     description.BackFace.StencilFunc = D3D11_COMPARISON_ALWAYS;
     return description;
-}
-
-template <typename T>
-void ReleaseInterface(T*& object)
-{
-    if (object)
-    {
-        object->Release();
-        object = nullptr;
-    }
 }
 }
 

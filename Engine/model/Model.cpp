@@ -2,6 +2,7 @@
 
 #include "LitVertex.h"
 #include "ModelFileReader.h"
+#include "ReleaseInterface.h"
 #include "Texture.h"
 
 #include <cstdint>
@@ -129,16 +130,8 @@ bool Model::CreateBuffers(ID3D11Device* device)
 
 void Model::ReleaseBuffers()
 {
-    if (indexBuffer)
-    {
-        indexBuffer->Release();
-        indexBuffer = nullptr;
-    }
-    if (vertexBuffer)
-    {
-        vertexBuffer->Release();
-        vertexBuffer = nullptr;
-    }
+    ReleaseInterface(indexBuffer);
+    ReleaseInterface(vertexBuffer);
 }
 
 bool Model::CreateTexture(ID3D11Device* device, const WCHAR* fileName)

@@ -1,5 +1,7 @@
 #include "Texture.h"
 
+#include "ReleaseInterface.h"
+
 #include <d3dx11.h>
 
 Texture::Texture() : texture(nullptr)
@@ -18,11 +20,7 @@ bool Texture::Initialize(ID3D11Device* device, const WCHAR* fileName)
 
 void Texture::Shutdown()
 {
-    if (texture)
-    {
-        texture->Release();
-        texture = nullptr;
-    }
+    ReleaseInterface(texture);
 }
 
 ID3D11ShaderResourceView* Texture::GetTexture()

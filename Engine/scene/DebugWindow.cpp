@@ -1,6 +1,7 @@
 #include "DebugWindow.h"
 
 #include "QuadVertex.h"
+#include "ReleaseInterface.h"
 
 #include <cstdint>
 #include <cstring>
@@ -139,14 +140,6 @@ void DebugWindow::BindBuffers(ID3D11DeviceContext* context)
 
 void DebugWindow::ReleaseBuffers()
 {
-    if (indexBuffer)
-    {
-        indexBuffer->Release();
-        indexBuffer = nullptr;
-    }
-    if (vertexBuffer)
-    {
-        vertexBuffer->Release();
-        vertexBuffer = nullptr;
-    }
+    ReleaseInterface(indexBuffer);
+    ReleaseInterface(vertexBuffer);
 }

@@ -1,5 +1,7 @@
 #include "RenderTexture.h"
 
+#include "ReleaseInterface.h"
+
 RenderTexture::RenderTexture() : renderTargetTexture(nullptr), renderTargetView(nullptr), shaderResourceView(nullptr)
 {
 }
@@ -43,21 +45,9 @@ bool RenderTexture::Initialize(ID3D11Device* device, int width, int height)
 
 void RenderTexture::Shutdown()
 {
-    if (shaderResourceView)
-    {
-        shaderResourceView->Release();
-        shaderResourceView = nullptr;
-    }
-    if (renderTargetView)
-    {
-        renderTargetView->Release();
-        renderTargetView = nullptr;
-    }
-    if (renderTargetTexture)
-    {
-        renderTargetTexture->Release();
-        renderTargetTexture = nullptr;
-    }
+    ReleaseInterface(shaderResourceView);
+    ReleaseInterface(renderTargetView);
+    ReleaseInterface(renderTargetTexture);
 }
 
 void RenderTexture::SetRenderTarget(ID3D11DeviceContext* context, ID3D11DepthStencilView* depthStencilView)

@@ -2,8 +2,8 @@
 
 #include "LightConstants.h"
 #include "MatrixConstants.h"
+#include "ReleaseInterface.h"
 #include "ShaderParts.h"
-
 
 LightShader::LightShader()
     : vertexShader(nullptr), pixelShader(nullptr), inputLayout(nullptr), samplerState(nullptr),
@@ -105,34 +105,10 @@ void LightShader::DrawMesh(ID3D11DeviceContext* context, int indexCount)
 
 void LightShader::ReleasePipeline()
 {
-    if (lightBuffer)
-    {
-        lightBuffer->Release();
-        lightBuffer = nullptr;
-    }
-    if (matrixBuffer)
-    {
-        matrixBuffer->Release();
-        matrixBuffer = nullptr;
-    }
-    if (samplerState)
-    {
-        samplerState->Release();
-        samplerState = nullptr;
-    }
-    if (inputLayout)
-    {
-        inputLayout->Release();
-        inputLayout = nullptr;
-    }
-    if (pixelShader)
-    {
-        pixelShader->Release();
-        pixelShader = nullptr;
-    }
-    if (vertexShader)
-    {
-        vertexShader->Release();
-        vertexShader = nullptr;
-    }
+    ReleaseInterface(lightBuffer);
+    ReleaseInterface(matrixBuffer);
+    ReleaseInterface(samplerState);
+    ReleaseInterface(inputLayout);
+    ReleaseInterface(pixelShader);
+    ReleaseInterface(vertexShader);
 }

@@ -1,8 +1,8 @@
 #include "TextureShader.h"
 
 #include "MatrixConstants.h"
+#include "ReleaseInterface.h"
 #include "ShaderParts.h"
-
 
 TextureShader::TextureShader()
     : vertexShader(nullptr), pixelShader(nullptr), inputLayout(nullptr), matrixBuffer(nullptr),
@@ -92,29 +92,9 @@ void TextureShader::DrawMesh(ID3D11DeviceContext* context, int indexCount)
 
 void TextureShader::ReleasePipeline()
 {
-    if (samplerState)
-    {
-        samplerState->Release();
-        samplerState = nullptr;
-    }
-    if (matrixBuffer)
-    {
-        matrixBuffer->Release();
-        matrixBuffer = nullptr;
-    }
-    if (inputLayout)
-    {
-        inputLayout->Release();
-        inputLayout = nullptr;
-    }
-    if (pixelShader)
-    {
-        pixelShader->Release();
-        pixelShader = nullptr;
-    }
-    if (vertexShader)
-    {
-        vertexShader->Release();
-        vertexShader = nullptr;
-    }
+    ReleaseInterface(samplerState);
+    ReleaseInterface(matrixBuffer);
+    ReleaseInterface(inputLayout);
+    ReleaseInterface(pixelShader);
+    ReleaseInterface(vertexShader);
 }
