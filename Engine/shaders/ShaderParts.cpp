@@ -1,5 +1,6 @@
 #include "ShaderParts.h"
 
+#include "MatrixConstants.h"
 #include "ShaderErrorReport.h"
 
 #include <d3dx11.h>
@@ -79,4 +80,36 @@ bool ShaderParts::CreateConstantBuffer(ID3D11Device* device, UINT byteWidth, ID3
     constantBufferDesc.MiscFlags = 0;
     constantBufferDesc.StructureByteStride = 0;
     return SUCCEEDED(device->CreateBuffer(&constantBufferDesc, NULL, buffer));
+}
+
+bool ShaderParts::UploadMatrices(ID3D11DeviceContext* context, ID3D11Buffer* matrixBuffer, D3DXMATRIX world,
+                                 D3DXMATRIX view, D3DXMATRIX projection)
+{
+    D3D11_MAPPED_SUBRESOURCE mappedResource;
+    if (FAILED(context->Map(matrixBuffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mappedResource)))
+        return false;
+    // The copies are transposed, never the caller's matrices.
+    D3DXMatrixTranspose(&world, &world);
+    D3DXMatrixTranspose(&view, &view);
+    D3DXMatrixTranspose(&projection, &projection);
+    MatrixConstants* matrices = static_cast<MatrixConstants*>(mappedResource.pData);
+    matrices->world = world;
+    matrices->view = view;
+    matrices->projection = projection;
+    context->Unmap(matrixBuffer, 0);
+    context->VSSetConstantBuffers(0, 1, &matrixBuffer);
+    return true;
+}
+
+void ShaderParts::DrawMesh(ID3D11DeviceContext* context, ID3D11InputLayout* inputLayout,
+                           ID3D11VertexShader* vertexShader, ID3D11PixelShader* pixelShader,
+                           ID3D11SamplerState* samplerState, int indexCount)
+{
+    context->IASetInputLayout(inputLayout);
+    context->VSSetShader(vertexShader, NULL, 0);
+    context->PSSetShader(pixelShader, NULL, 0);
+    context->PSSetSamplers(0, 1, &samplerState);
+    // A negative count would reach the device as some four billion indices.
+    if (indexCount > 0)
+        context->DrawIndexed(static_cast<UINT>(indexCount), 0, 0);
 }

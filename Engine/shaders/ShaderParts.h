@@ -1,10 +1,12 @@
 #pragma once
 
 #include <d3d11.h>
+#include <d3dx10math.h>
 
-// What the light and texture shaders build the same way: compiling their source
+// What the light and texture shaders do the same way: compiling their source
 // files (with the user told what went wrong), the shaders and input layout, the
-// linear wrapping sampler and the dynamic constant buffers.
+// linear wrapping sampler and the dynamic constant buffers, the matrix upload
+// and the draw.
 class ShaderParts
 {
 public:
@@ -26,6 +28,15 @@ public:
     static bool CreateSampler(ID3D11Device* device, ID3D11SamplerState** samplerState);
     // Written by the CPU through Map with WRITE_DISCARD on every draw.
     static bool CreateConstantBuffer(ID3D11Device* device, UINT byteWidth, ID3D11Buffer** buffer);
+
+    // Writes the matrices, transposed, to the matrix buffer and binds it to
+    // vertex-shader slot 0; false when the buffer cannot be mapped.
+    static bool UploadMatrices(ID3D11DeviceContext* context, ID3D11Buffer* matrixBuffer, D3DXMATRIX world,
+                               D3DXMATRIX view, D3DXMATRIX projection);
+    // Draws the mesh bound on the context with the given stages.
+    static void DrawMesh(ID3D11DeviceContext* context, ID3D11InputLayout* inputLayout,
+                         ID3D11VertexShader* vertexShader, ID3D11PixelShader* pixelShader,
+                         ID3D11SamplerState* samplerState, int indexCount);
 
 private:
     // On failure the user has been told: the compiler's text in "shader-error.txt"

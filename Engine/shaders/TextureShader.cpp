@@ -62,18 +62,8 @@ bool TextureShader::CreateBufferAndSampler(ID3D11Device* device)
 bool TextureShader::UploadParameters(ID3D11DeviceContext* context, D3DXMATRIX world, D3DXMATRIX view,
                                      D3DXMATRIX projection, ID3D11ShaderResourceView* texture)
 {
-    D3D11_MAPPED_SUBRESOURCE mappedResource;
-    if (FAILED(context->Map(matrixBuffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mappedResource)))
+    if (!ShaderParts::UploadMatrices(context, matrixBuffer, world, view, projection))
         return false;
-    D3DXMatrixTranspose(&world, &world);
-    D3DXMatrixTranspose(&view, &view);
-    D3DXMatrixTranspose(&projection, &projection);
-    MatrixConstants* matrices = static_cast<MatrixConstants*>(mappedResource.pData);
-    matrices->world = world;
-    matrices->view = view;
-    matrices->projection = projection;
-    context->Unmap(matrixBuffer, 0);
-    context->VSSetConstantBuffers(0, 1, &matrixBuffer);
 
     context->PSSetShaderResources(0, 1, &texture);
     return true;
@@ -81,13 +71,7 @@ bool TextureShader::UploadParameters(ID3D11DeviceContext* context, D3DXMATRIX wo
 
 void TextureShader::DrawMesh(ID3D11DeviceContext* context, int indexCount)
 {
-    context->IASetInputLayout(inputLayout);
-    context->VSSetShader(vertexShader, NULL, 0);
-    context->PSSetShader(pixelShader, NULL, 0);
-    context->PSSetSamplers(0, 1, &samplerState);
-    // A negative count would reach the device as some four billion indices.
-    if (indexCount > 0)
-        context->DrawIndexed(static_cast<UINT>(indexCount), 0, 0);
+    ShaderParts::DrawMesh(context, inputLayout, vertexShader, pixelShader, samplerState, indexCount);
 }
 
 void TextureShader::ReleasePipeline()
