@@ -27,7 +27,6 @@ public:
     static bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 private:
-    bool Inject(HANDLE process) const;
 
     HANDLE mapping = nullptr;
     EngineProbeReport* report = nullptr;

@@ -6,6 +6,7 @@
 #include "ComMethods.h"
 #include "EngineProbeReport.h"
 #include "ImportPatch.h"
+#include "PresentPatch.h"
 #include "VtablePatch.h"
 
 #define DIRECTINPUT_VERSION 0x0800
@@ -14,7 +15,6 @@
 
 namespace
 {
-const unsigned PresentSlot = 8;  // after IUnknown, IDXGIObject and IDXGIDeviceSubObject
 
 HMODULE probeModule = nullptr;
 EngineProbeReport* report = nullptr;
@@ -28,7 +28,7 @@ ShowCursorFunction originalShowCursor = nullptr;
 HRESULT STDMETHODCALLTYPE CountingPresent(IDXGISwapChain* chain, UINT syncInterval, UINT flags)
 {
     InterlockedIncrement(&report->presents);
-    return reinterpret_cast<PresentFunction>(VtablePatch::Original(chain, PresentSlot))(chain, syncInterval, flags);
+    return reinterpret_cast<PresentFunction>(VtablePatch::Original(chain, PresentPatch::Slot))(chain, syncInterval, flags);
 }
 
 HRESULT STDMETHODCALLTYPE CountingGetDeviceState(IDirectInputDevice8W* device, DWORD size, void* state)
@@ -70,44 +70,6 @@ bool FollowShowCursor()
     return originalShowCursor != nullptr;
 }
 
-// A throw-away swap chain of our own shows where the shared vtable is.
-bool HookPresent()
-{
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = probeModule;
-    windowClass.lpszClassName = L"VexeloEngineProbe";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
-    if (!window)
-        return false;
-
-    DXGI_SWAP_CHAIN_DESC swapChainDesc = {};
-    swapChainDesc.BufferCount = 1;
-    swapChainDesc.BufferDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-    swapChainDesc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-    swapChainDesc.OutputWindow = window;
-    swapChainDesc.SampleDesc.Count = 1;
-    swapChainDesc.Windowed = TRUE;
-    IDXGISwapChain* swapChain = nullptr;
-    ID3D11Device* device = nullptr;
-    ID3D11DeviceContext* context = nullptr;
-    const HRESULT result =
-        D3D11CreateDeviceAndSwapChain(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION,
-                                      &swapChainDesc, &swapChain, &device, nullptr, &context);
-    const bool hooked =
-        SUCCEEDED(result) && VtablePatch::Patch(swapChain, PresentSlot, reinterpret_cast<void*>(&CountingPresent));
-    if (swapChain)
-        swapChain->Release();
-    if (context)
-        context->Release();
-    if (device)
-        device->Release();
-    DestroyWindow(window);
-    return hooked;
-}
-
 bool HookDeviceReads(IDirectInput8W* directInput, REFGUID deviceGuid)
 {
     IDirectInputDevice8W* device = nullptr;
@@ -137,7 +99,10 @@ DWORD WINAPI StartProbe(void*)
     if (!report)
         return 1;
     // The cursor first: a program on its way out calls ShowCursor at once.
-    const bool hooked = FollowShowCursor() && HookPresent() && HookGetDeviceState();
+    const bool hooked =
+        FollowShowCursor() &&
+        PresentPatch::Install(probeModule, L"VexeloEngineProbe", reinterpret_cast<void*>(&CountingPresent)) &&
+        HookGetDeviceState();
     InterlockedExchange(&report->state, hooked ? EngineProbeCounting : EngineProbeFailed);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "ProgramProbe.h"
 
+#include "RemoteLibrary.h"
+
 namespace
 {
 const DWORD PollMs = 10;
@@ -12,13 +14,6 @@ std::wstring ProbeLibraryPath()
     folder.resize(folder.find_last_of(L"\\/") + 1);
     return folder + L"triangle_probe.dll";
 }
-
-LPTHREAD_START_ROUTINE LoadLibraryRoutine()
-{
-    // kernel32 sits at the same address in every process of the session.
-    FARPROC routine = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW");
-    return reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(routine));
-}
 }
 
 ProgramProbe::ProgramProbe(HANDLE process, DWORD processId, DWORD timeoutMs)
@@ -28,7 +23,7 @@ ProgramProbe::ProgramProbe(HANDLE process, DWORD processId, DWORD timeoutMs)
     if (!mapping)
         return;
     report = static_cast<ProbeReport*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(ProbeReport)));
-    if (report && Inject(process))
+    if (report && RemoteLibrary::Load(process, ProbeLibraryPath()))
         WaitForState(timeoutMs);
 }
 
@@ -57,29 +52,6 @@ bool ProgramProbe::WaitForPresents(LONG count, DWORD timeoutMs) const
         Sleep(PollMs);
     }
     return true;
-}
-
-bool ProgramProbe::Inject(HANDLE process) const
-{
-    const std::wstring library = ProbeLibraryPath();
-    const SIZE_T bytes = (library.size() + 1) * sizeof(wchar_t);
-    void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote)
-        return false;
-    bool loaded = false;
-    if (WriteProcessMemory(process, remote, library.c_str(), bytes, nullptr))
-    {
-        HANDLE thread = CreateRemoteThread(process, nullptr, 0, LoadLibraryRoutine(), remote, 0, nullptr);
-        if (thread)
-        {
-            DWORD module = 0;
-            loaded = WaitForSingleObject(thread, 15000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &module) &&
-                     module != 0;
-            CloseHandle(thread);
-        }
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return loaded;
 }
 
 bool ProgramProbe::WaitForState(DWORD timeoutMs) const

@@ -25,7 +25,6 @@ public:
     bool WaitForPresents(LONG count, DWORD timeoutMs) const;
 
 private:
-    bool Inject(HANDLE process) const;
     bool WaitForState(DWORD timeoutMs) const;
 
     HANDLE mapping = nullptr;

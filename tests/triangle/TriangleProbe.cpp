@@ -2,6 +2,7 @@
 // presents and reads its live menu, without changing what it does. Present is
 // swapped in the swap-chain vtable that every swap chain of the process shares.
 #include "ProbeReport.h"
+#include "PresentPatch.h"
 #include "VtablePatch.h"
 
 #include <d3d11.h>
@@ -10,7 +11,6 @@
 
 namespace
 {
-const unsigned PresentSlot = 8;  // after IUnknown, IDXGIObject and IDXGIDeviceSubObject
 const wchar_t ProgramClass[] = L"VEXELO01TRIANGLE";
 
 ProbeReport* report = nullptr;
@@ -20,7 +20,7 @@ using PresentFunction = HRESULT(STDMETHODCALLTYPE*)(IDXGISwapChain*, UINT, UINT)
 HRESULT STDMETHODCALLTYPE CountingPresent(IDXGISwapChain* chain, UINT syncInterval, UINT flags)
 {
     InterlockedIncrement(&report->presents);
-    return reinterpret_cast<PresentFunction>(VtablePatch::Original(chain, PresentSlot))(chain, syncInterval, flags);
+    return reinterpret_cast<PresentFunction>(VtablePatch::Original(chain, PresentPatch::Slot))(chain, syncInterval, flags);
 }
 
 ProbeReport* OpenReport()
@@ -30,44 +30,6 @@ ProbeReport* OpenReport()
         return nullptr;
     // Stays mapped for the life of the process.
     return static_cast<ProbeReport*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(ProbeReport)));
-}
-
-// A throw-away swap chain of our own shows where the shared vtable is.
-bool HookPresent()
-{
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"VexeloTriangleProbe";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
-                                  windowClass.hInstance, nullptr);
-    if (!window)
-        return false;
-
-    DXGI_SWAP_CHAIN_DESC swapChainDesc = {};
-    swapChainDesc.BufferCount = 1;
-    swapChainDesc.BufferDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-    swapChainDesc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-    swapChainDesc.OutputWindow = window;
-    swapChainDesc.SampleDesc.Count = 1;
-    swapChainDesc.Windowed = TRUE;
-    IDXGISwapChain* swapChain = nullptr;
-    ID3D11Device* device = nullptr;
-    ID3D11DeviceContext* context = nullptr;
-    const HRESULT result =
-        D3D11CreateDeviceAndSwapChain(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0, nullptr, 0, D3D11_SDK_VERSION,
-                                      &swapChainDesc, &swapChain, &device, nullptr, &context);
-    const bool hooked =
-        SUCCEEDED(result) && VtablePatch::Patch(swapChain, PresentSlot, reinterpret_cast<void*>(&CountingPresent));
-    if (swapChain)
-        swapChain->Release();
-    if (context)
-        context->Release();
-    if (device)
-        device->Release();
-    DestroyWindow(window);
-    return hooked;
 }
 
 BOOL CALLBACK FindProgramWindow(HWND window, LPARAM found)
@@ -120,7 +82,9 @@ DWORD WINAPI StartProbe(void*)
     if (!report)
         return 1;
     ReadMenu();
-    InterlockedExchange(&report->state, HookPresent() ? ProbeCounting : ProbeFailed);
+    const bool hooked = PresentPatch::Install(GetModuleHandleW(nullptr), L"VexeloTriangleProbe",
+                                              reinterpret_cast<void*>(&CountingPresent));
+    InterlockedExchange(&report->state, hooked ? ProbeCounting : ProbeFailed);
     return 0;
 }
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Loads a DLL into another process of the session, so a probe can watch the
+// real program from inside without the program knowing.
+class RemoteLibrary
+{
+public:
+    // True once LoadLibraryW returned a module in the target process.
+    static bool Load(HANDLE process, const std::wstring& libraryPath, DWORD timeoutMs = 15000);
+};
