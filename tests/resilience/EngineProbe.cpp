@@ -7,15 +7,6 @@
 namespace
 {
 const DWORD PollMs = 10;
-
-std::wstring ProbeLibraryPath()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder + L"engine_probe.dll";
-}
 }
 
 EngineProbe::EngineProbe(HANDLE process, DWORD processId, DWORD timeoutMs)
@@ -26,7 +17,7 @@ EngineProbe::EngineProbe(HANDLE process, DWORD processId, DWORD timeoutMs)
         return;
     report = static_cast<EngineProbeReport*>(
         MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(EngineProbeReport)));
-    if (report && RemoteLibrary::Load(process, ProbeLibraryPath()))
+    if (report && RemoteLibrary::Load(process, RemoteLibrary::BesideThisProgram(L"engine_probe.dll")))
         WaitUntil([this] { return report->state != EngineProbeStarting; }, timeoutMs);
 }
 

@@ -31,3 +31,12 @@ bool RemoteLibrary::Load(HANDLE process, const std::wstring& libraryPath, DWORD 
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     return loaded;
 }
+
+std::wstring RemoteLibrary::BesideThisProgram(const wchar_t* fileName)
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    folder.resize(folder.find_last_of(L"\\/") + 1);
+    return folder + fileName;
+}

@@ -5,15 +5,6 @@
 namespace
 {
 const DWORD PollMs = 10;
-
-std::wstring ProbeLibraryPath()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L"\\/") + 1);
-    return folder + L"triangle_probe.dll";
-}
 }
 
 ProgramProbe::ProgramProbe(HANDLE process, DWORD processId, DWORD timeoutMs)
@@ -23,7 +14,7 @@ ProgramProbe::ProgramProbe(HANDLE process, DWORD processId, DWORD timeoutMs)
     if (!mapping)
         return;
     report = static_cast<ProbeReport*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(ProbeReport)));
-    if (report && RemoteLibrary::Load(process, ProbeLibraryPath()))
+    if (report && RemoteLibrary::Load(process, RemoteLibrary::BesideThisProgram(L"triangle_probe.dll")))
         WaitForState(timeoutMs);
 }
 
