@@ -2,9 +2,9 @@
 // DirectInput devices are taken away, yet frames go on, nothing is reported,
 // and once it is in front again Escape still ends it.
 #include "ChildProcess.h"
-#include "EngineProbe.h"
 #include "KeyboardInput.h"
 #include "MessageBoxWatcher.h"
+#include "ProgramProbe.h"
 #include "ScreenCapture.h"
 #include "TestWindow.h"
 
@@ -37,7 +37,7 @@ int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
 
 bool TakeForeground(HWND window)
 {
-    return EngineProbe::WaitUntil(
+    return ProgramProbe::WaitUntil(
         [window] {
             if (GetForegroundWindow() == window)
                 return true;
@@ -52,13 +52,13 @@ bool TakeForeground(HWND window)
 TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceItIsBack)
 {
     ChildProcess engine;
-    ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
+    ProgramProbe probe;
+    ASSERT_TRUE(probe.Start(engine, L"Engine.exe", L""));
     const HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
     ASSERT_NE(window, nullptr);
-    EngineProbe probe(engine.Handle(), engine.Id());
-    ASSERT_TRUE(probe.Counting());
     MessageBoxWatcher boxes(engine.Id());
-    ASSERT_TRUE(EngineProbe::WaitUntil([&] { return probe.ReadsTaken() > 0 && probe.Presents() > 10; }, StartTimeoutMs))
+    ASSERT_TRUE(ProgramProbe::WaitUntil([&] { return probe.ReadsTaken() > 0 && probe.Presents() > 10; },
+                                        StartTimeoutMs))
         << "the program does not read its devices or present";
     EXPECT_EQ(probe.ReadsLost(), 0) << "devices lost while the program was in front";
 
@@ -89,7 +89,7 @@ TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceIt
 
     ASSERT_TRUE(TakeForeground(window));
     const LONG readsBack = probe.ReadsTaken();
-    EXPECT_TRUE(EngineProbe::WaitUntil([&] { return probe.ReadsTaken() > readsBack + 4; }, StartTimeoutMs))
+    EXPECT_TRUE(ProgramProbe::WaitUntil([&] { return probe.ReadsTaken() > readsBack + 4; }, StartTimeoutMs))
         << "the devices were not taken back";
 
     ASSERT_TRUE(HoldEscapeUntilExit(engine, exitCode)) << "Escape did not end the program";

@@ -125,7 +125,7 @@ class TriangleProgramRun : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(program.Start(Program, L"")) << "could not start the program: " << GetLastError();
+        ASSERT_TRUE(probe.Start(program, Program, L"")) << "could not start the program with its probe";
         mainWindow = program.WaitForWindow(MainClass, nullptr, WindowTimeoutMs);
         if (!mainWindow)
         {
@@ -144,6 +144,7 @@ protected:
     }
 
     ChildProcess program;
+    ProgramProbe probe;
     HWND mainWindow = nullptr;
 };
 
@@ -158,8 +159,6 @@ TEST_F(TriangleProgramRun, MainWindowHasItsTitleClassWidthAndMenu)
     EXPECT_LT(client.bottom, 400);
     EXPECT_GT(client.bottom, 300);
 
-    ProgramProbe probe(program.Handle(), program.Id());
-    ASSERT_TRUE(probe.Counting());
     EXPECT_EQ(probe.Menu(), L"&File{E&xit=105;}&Help{&About ...=104;}");
 
     // Closing the window as its close box does ends the program normally.
@@ -169,10 +168,11 @@ TEST_F(TriangleProgramRun, MainWindowHasItsTitleClassWidthAndMenu)
 
 TEST_F(TriangleProgramRun, ScreenShowsTheTriangleOnDarkBlue)
 {
-    ProgramProbe probe(program.Handle(), program.Id());
-    ASSERT_TRUE(probe.Counting());
     ASSERT_TRUE(BringToFront(mainWindow));
     ASSERT_TRUE(probe.WaitForPresents(probe.Presents() + 20, WindowTimeoutMs));
+    // Every frame goes out at once, without waiting for the vertical blank.
+    EXPECT_EQ(probe.SyncIntervals(), 1 << 0);
+    EXPECT_EQ(probe.PresentFlags(), 0);
 
     ScreenCapture screen;
     ASSERT_TRUE(screen.CaptureClient(mainWindow));
@@ -278,8 +278,6 @@ class TriangleProgramAbout : public TriangleProgramRun, public ::testing::WithPa
 
 TEST_P(TriangleProgramAbout, OpensWithItsTextsStopsFramesAndResumesThemWhenClosed)
 {
-    ProgramProbe probe(program.Handle(), program.Id());
-    ASSERT_TRUE(probe.Counting());
     ASSERT_TRUE(probe.WaitForPresents(probe.Presents() + 10, WindowTimeoutMs)) << "the loop is not drawing";
     const LONG before = probe.Presents();
     Sleep(StillMs);
