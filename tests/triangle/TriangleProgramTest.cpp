@@ -40,11 +40,13 @@ std::wstring FullPath(const wchar_t* path)
     return full;
 }
 
+// A program still starting Direct3D answers late, not never.
 std::wstring TextOf(HWND window)
 {
     wchar_t text[256] = {};
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
+    SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, WindowTimeoutMs,
+                        &copied);
     return text;
 }
 
