@@ -122,6 +122,13 @@ void PressAltWithCharacter(wchar_t character)
     Press(keys);
 }
 
+// Alt with a menu's letter opens its pop-up; an item's letter counts only once the pop-up shows.
+bool OpenMenu(ChildProcess& program, WORD letter)
+{
+    Press({VK_MENU, letter});
+    return program.WaitForWindow(L"#32768", nullptr, WindowTimeoutMs) != nullptr;
+}
+
 class TriangleProgramRun : public ::testing::Test
 {
 protected:
@@ -218,8 +225,7 @@ TEST_F(TriangleProgramRun, ScreenShowsTheTriangleOnDarkBlue)
 TEST_F(TriangleProgramRun, FileExitEndsWithZero)
 {
     ASSERT_TRUE(BringToFront(mainWindow));
-    Press({VK_MENU, 'F'});
-    Sleep(200);
+    ASSERT_TRUE(OpenMenu(program, 'F')) << "the File menu did not open";
     Press({'X'});
     ExpectEndsWith(0);
 }
@@ -239,7 +245,7 @@ void PrintTo(const AboutCase& about, std::ostream* out)
     *out << about.name;
 }
 
-void Open(Opener opener)
+void Open(Opener opener, ChildProcess& program)
 {
     switch (opener)
     {
@@ -250,9 +256,8 @@ void Open(Opener opener)
         PressAltWithCharacter(L'?');
         break;
     case Opener::HelpMenu:
-        Press({VK_MENU, 'H'});
-        Sleep(200);
-        Press({'A'});
+        if (OpenMenu(program, 'H'))
+            Press({'A'});
         break;
     }
 }
@@ -287,7 +292,7 @@ TEST_P(TriangleProgramAbout, OpensWithItsTextsStopsFramesAndResumesThemWhenClose
               << "\n";
 
     ASSERT_TRUE(BringToFront(mainWindow));
-    Open(GetParam().opener);
+    Open(GetParam().opener, program);
     HWND about = program.WaitForWindow(DialogClass, AboutTitle, WindowTimeoutMs);
     ASSERT_TRUE(about) << "no About box";
     EXPECT_EQ(GetWindow(about, GW_OWNER), mainWindow);
