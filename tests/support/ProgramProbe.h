@@ -13,7 +13,12 @@
 // presented and how, its menu, DirectInput reads and the cursor count. The probe is loaded
 // while the program's first thread is still held, before any code of the program has run,
 // and hooks only imports: what it watches is patched later on the program's own thread, as
-// the program creates it. Nothing is written into the program while it draws.
+// the program creates it.
+//
+// Never into a running program: Wine carries out another process's VirtualAllocEx,
+// CreateRemoteThread and VirtualFreeEx on a thread of the target, and a busy thread does it
+// in a signal handler that may have interrupted malloc, which leaves the program deadlocked
+// or its heap broken. The held first thread takes them in a wait instead.
 class ProgramProbe
 {
 public:

