@@ -2,9 +2,8 @@
 // staging copies.
 #include "DdsBuilder.h"
 #include "PixelWidener.h"
-#include "TestFiles.h"
-
 #include "ComPtr.h"
+#include "TempFolder.h"
 #include "TestDevice.h"
 #include "TextureReadback.h"
 #include "d3dx11.h"
@@ -163,7 +162,7 @@ protected:
     }
 
     TestDevice gpu;
-    TestFiles files;
+    TempFolder files;
     ComPtr<ID3D11ShaderResourceView> view;
     ComPtr<ID3D11Texture2D> texture;
 };

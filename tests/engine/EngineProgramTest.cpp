@@ -2,8 +2,8 @@
 #include "ChildProcess.h"
 #include "EngineSettings.h"
 #include "MessageBoxWatcher.h"
-#include "Sandbox.h"
 #include "ScreenCapture.h"
+#include "TempFolder.h"
 #include "TestWindow.h"
 
 #include <gtest/gtest.h>
@@ -231,19 +231,18 @@ TEST(EngineProgram, AMissingOrBrokenFileIsReportedAndTheProgramEndsWithZero)
     for (const Case& broken : cases)
     {
         SCOPED_TRACE(broken.file);
-        Sandbox sandbox;
-        ASSERT_TRUE(sandbox.Ok());
-        std::filesystem::create_directories(sandbox.EnginePath("data"));
+        TempFolder build;
+        ASSERT_TRUE(build.Enter("bin"));
         for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/cube.txt",
                                  "data/seafloor.dds"})
         {
             if (std::string(file) == broken.file)
                 continue;
-            ASSERT_TRUE(sandbox.CopyEngineFile(file)) << file;
+            ASSERT_TRUE(build.Copy(std::string("Engine/") + file, "..")) << file;
         }
         if (broken.text)
         {
-            ASSERT_TRUE(sandbox.WriteEngineFile(broken.file, broken.text));
+            ASSERT_FALSE(build.Write(std::string("Engine/") + broken.file, broken.text).empty());
         }
 
         ChildProcess engine;
@@ -252,7 +251,7 @@ TEST(EngineProgram, AMissingOrBrokenFileIsReportedAndTheProgramEndsWithZero)
         ExpectOneRunOfBoxes(engine, boxes, broken.boxes);
         if (broken.text)
         {
-            EXPECT_NE(sandbox.ReadWorkingFile("shader-error.txt").find("undefinedColour"), std::string::npos)
+            EXPECT_NE(build.Read("bin/shader-error.txt").find("undefinedColour"), std::string::npos)
                 << "the compiler's text in shader-error.txt";
         }
     }

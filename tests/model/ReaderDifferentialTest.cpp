@@ -5,7 +5,7 @@
 #include "ModelReadResult.h"
 #include "RandomModelText.h"
 #include "StreamReference.h"
-#include "TempFile.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -97,9 +97,10 @@ std::string Printable(const std::string& text)
 // returns the first disagreement.
 std::string Compare(const std::string& text, std::initializer_list<int> chunkings = {1, 2, 3, 5})
 {
-    TempFile file(text);
-    const ModelReadResult expected = ModelReadResult::ReadReference(file.Name());
-    std::string difference = ModelReadResult::Difference(expected, ModelReadResult::ReadFile(file.Name()));
+    static const TempFolder folder;
+    const std::string file = folder.Write("model.txt", text).string();
+    const ModelReadResult expected = ModelReadResult::ReadReference(file.c_str());
+    std::string difference = ModelReadResult::Difference(expected, ModelReadResult::ReadFile(file.c_str()));
     if (!difference.empty())
         return "ReadFile: " + difference;
     for (int chunks : chunkings)
@@ -224,8 +225,8 @@ TEST(TextModeStream, DeliversWhatTheReferenceAssumes)
             text += alphabet[bytes() % sizeof alphabet];
         if (i % 4 == 0)
             text.insert(bytes() % (text.size() + 1), 1, '\x1a');
-        TempFile file(text);
-        std::ifstream in(file.Name());
+        TempFolder folder;
+        std::ifstream in(folder.Write("model.txt", text));
         const std::string delivered((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_EQ(delivered, StreamReference::TextModeText(text)) << Printable(text);
     }

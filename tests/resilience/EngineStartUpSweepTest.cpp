@@ -12,9 +12,9 @@
 
 #include "ChildProcess.h"
 #include "FaultInjection.h"
-#include "HostileFiles.h"
 #include "MessageBoxWatcher.h"
 #include "StartUpPlan.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -204,7 +204,7 @@ TEST_F(EngineStartUpSweep, RepresentativeCallsFailedInTheProgram)
         EXPECT_EQ(exitCode, 0u) << "a crash ends with an exception code, objects outliving the program with 3";
         ExpectBoxes(boxes.Seen(), plan.ExpectedBoxes(k));
 
-        std::vector<std::string> calls = Lines(ReadFileBytes(CallLogFile));
+        std::vector<std::string> calls = Lines(TempFolder::ReadBytes(CallLogFile));
         ASSERT_GE(calls.size(), static_cast<size_t>(k));
         calls.resize(static_cast<size_t>(k));
         EXPECT_EQ(Listed(calls), Listed(std::vector<std::string>(log.begin(), log.begin() + k)))

@@ -5,9 +5,9 @@
 #include "ChildProcess.h"
 #include "HostileFiles.h"
 #include "MessageBoxWatcher.h"
-#include "NonAsciiTempFolder.h"
 #include "ProgramProbe.h"
 #include "ScreenCapture.h"
+#include "TempFolder.h"
 #include "TrianglePicture.h"
 
 #include <gtest/gtest.h>
@@ -76,11 +76,11 @@ TEST_P(TriangleShaderFiles, DrawOrFailCleanlyInANonAsciiFolder)
 {
     const TriangleShaderCase& shaderFile = GetParam();
     const std::wstring program = FullPath(L"Vexelo-02-Triangle.exe");
-    const std::string real = ReadFileBytes(L"shaders.shader");
+    const std::string real = TempFolder::ReadBytes(L"shaders.shader");
     ASSERT_FALSE(real.empty());
-    NonAsciiTempFolder folder;
+    TempFolder folder(NonAsciiName);
     ASSERT_TRUE(folder.Ok());
-    ASSERT_TRUE(shaderFile.write(folder.Path() + L"\\shaders.shader", real));
+    ASSERT_TRUE(shaderFile.write(folder.Path(L"shaders.shader"), real));
 
     ChildProcess triangle;
     ASSERT_TRUE(triangle.Start(program, folder.Path()));

@@ -4,10 +4,9 @@
 #include "ComPtr.h"
 #include "FaultInjection.h"
 #include "PresentProbe.h"
-#include "Sandbox.h"
+#include "TempFolder.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 namespace
@@ -55,12 +54,11 @@ class SceneRendererFrame : public SceneRendererTest
 TEST_F(SceneRendererFrame, TheOverlayCoversTheModelWithoutTouchingItsDepth)
 {
     ASSERT_LT(ModelRotation(), 0.1f) << "the square must face the camera: run in a process of its own";
-    Sandbox sandbox;
-    ASSERT_TRUE(sandbox.Ok());
-    std::filesystem::create_directories(sandbox.EnginePath("data"));
+    TempFolder build;
+    ASSERT_TRUE(build.Enter("bin"));
     for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/seafloor.dds"})
-        ASSERT_TRUE(sandbox.CopyEngineFile(file)) << file;
-    ASSERT_TRUE(sandbox.WriteEngineFile("data/cube.txt", TopLeftSquare));
+        ASSERT_TRUE(build.Copy(std::string("Engine/") + file, "..")) << file;
+    ASSERT_FALSE(build.Write("Engine/data/cube.txt", TopLeftSquare).empty());
 
     ASSERT_TRUE(renderer.Initialize(Width, Height, window.Handle()));
     ASSERT_TRUE(PresentProbe::Attach(FaultInjection::LastSwapChain()));

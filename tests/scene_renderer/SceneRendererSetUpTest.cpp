@@ -5,9 +5,8 @@
 
 #include "FaultInjection.h"
 #include "MessageBoxWatcher.h"
-#include "Sandbox.h"
+#include "TempFolder.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -135,15 +134,14 @@ TEST_F(SceneRendererSetUp, AMissingModelOrTextureFileStopsSetUpAtTheModel)
     for (const char* missing : {"data/cube.txt", "data/seafloor.dds"})
     {
         SCOPED_TRACE(missing);
-        Sandbox sandbox;
-        ASSERT_TRUE(sandbox.Ok());
-        std::filesystem::create_directories(sandbox.EnginePath("data"));
+        TempFolder build;
+        ASSERT_TRUE(build.Enter("bin"));
         for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/cube.txt",
                                  "data/seafloor.dds"})
         {
             if (std::string(file) == missing)
                 continue;
-            ASSERT_TRUE(sandbox.CopyEngineFile(file)) << file;
+            ASSERT_TRUE(build.Copy(std::string("Engine/") + file, "..")) << file;
         }
 
         SceneRenderer failing;

@@ -7,8 +7,8 @@
 #include "ChildProcess.h"
 #include "MessageBoxWatcher.h"
 #include "ProgramProbe.h"
-#include "ScratchDirectory.h"
 #include "ScreenCapture.h"
+#include "TempFolder.h"
 
 #include <windows.h>
 
@@ -328,7 +328,7 @@ INSTANTIATE_TEST_SUITE_P(EachWay, TriangleProgramAbout, ::testing::ValuesIn(Abou
 TEST(TriangleProgramStartFailure, MissingShaderFileShowsOneBoxAndEndsNonZero)
 {
     const std::wstring program = FullPath(Program);
-    ScratchDirectory scratch;  // has no shaders.shader
+    TempFolder scratch;  // has no shaders.shader
     ASSERT_TRUE(scratch.Ok());
     ChildProcess triangle;
     ASSERT_TRUE(triangle.Start(program, scratch.Path()));

@@ -4,7 +4,7 @@
 
 #include "ComPtr.h"
 #include "FaultInjection.h"
-#include "ScratchDirectory.h"
+#include "TempFolder.h"
 #include "TestWindow.h"
 
 #include "d3dx11.h"
@@ -62,7 +62,14 @@ protected:
         }
     }
 
+    // A working directory of the test's own, whose "shaders.shader" holds the source (null: none).
+    bool WorkWithShaderFile(const char* source)
+    {
+        return scratch.Enter() && (!source || !scratch.Write("shaders.shader", source).empty());
+    }
+
     TestWindow window{500, 380};
+    TempFolder scratch;
 };
 
 TEST_F(TriangleRendererStartStop, WithoutAWindowDeviceAndSwapChainCreationFails)
@@ -75,8 +82,7 @@ TEST_F(TriangleRendererStartStop, WithoutAWindowDeviceAndSwapChainCreationFails)
 
 TEST_F(TriangleRendererStartStop, MissingShaderFileIsNamed)
 {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(scratch.Ok());
+    ASSERT_TRUE(WorkWithShaderFile(nullptr));
     EXPECT_FALSE(StartDirect3D(window.Handle()));
     EXPECT_STREQ(StartFailure(), L"Could not compile VShader (vs_4_0) from shaders.shader: the file was not found.");
     EXPECT_TRUE(device && swapChain && backBufferTarget);
@@ -86,9 +92,7 @@ TEST_F(TriangleRendererStartStop, MissingShaderFileIsNamed)
 
 TEST_F(TriangleRendererStartStop, CompileErrorCarriesTheCompilersText)
 {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(scratch.Ok());
-    ASSERT_TRUE(scratch.Write(L"shaders.shader", "float4 VShader(float3 p : POSITION) : SV_POSITION\n{\n    return p\n}\n"));
+    ASSERT_TRUE(WorkWithShaderFile("float4 VShader(float3 p : POSITION) : SV_POSITION\n{\n    return p\n}\n"));
     const std::wstring compiler = CompilerText("VShader", "vs_4_0");
     ASSERT_FALSE(compiler.empty());
 
@@ -99,10 +103,8 @@ TEST_F(TriangleRendererStartStop, CompileErrorCarriesTheCompilersText)
 
 TEST_F(TriangleRendererStartStop, MissingPixelShaderEntryIsNamedAfterTheVertexShaderCompiled)
 {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(scratch.Ok());
-    ASSERT_TRUE(scratch.Write(L"shaders.shader",
-                              "float4 VShader(float3 p : POSITION, float4 c : COLOR) : SV_POSITION { return float4(p, 1); }\n"));
+    ASSERT_TRUE(WorkWithShaderFile(
+        "float4 VShader(float3 p : POSITION, float4 c : COLOR) : SV_POSITION { return float4(p, 1); }\n"));
     const std::wstring compiler = CompilerText("PShader", "ps_4_0");
 
     EXPECT_FALSE(StartDirect3D(window.Handle()));
@@ -116,11 +118,9 @@ TEST_F(TriangleRendererStartStop, MissingPixelShaderEntryIsNamedAfterTheVertexSh
 
 TEST_F(TriangleRendererStartStop, VertexShaderWithOtherInputsFailsTheInputLayout)
 {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(scratch.Ok());
-    ASSERT_TRUE(scratch.Write(L"shaders.shader",
-                              "float4 VShader(float3 p : POSITION, float2 t : TEXCOORD) : SV_POSITION { return float4(p.xy + t, 0, 1); }\n"
-                              "float4 PShader() : SV_TARGET { return 1; }\n"));
+    ASSERT_TRUE(WorkWithShaderFile(
+        "float4 VShader(float3 p : POSITION, float2 t : TEXCOORD) : SV_POSITION { return float4(p.xy + t, 0, 1); }\n"
+        "float4 PShader() : SV_TARGET { return 1; }\n"));
     EXPECT_FALSE(StartDirect3D(window.Handle()));
     EXPECT_TRUE(Contains(StartFailure(), L"Could not create the input layout")) << StartFailure();
     EXPECT_TRUE(vertexShader && pixelShader);
