@@ -1,6 +1,7 @@
 // Engine.exe as a user runs it, on the virtual display.
 #include "ChildProcess.h"
 #include "EngineSettings.h"
+#include "KeyboardInput.h"
 #include "MessageBoxWatcher.h"
 #include "ScreenCapture.h"
 #include "TempFolder.h"
@@ -100,16 +101,6 @@ int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
     return differing;
 }
 
-void SendKey(WORD virtualKey, bool down)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(INPUT));
-}
-
 void ExpectOneRunOfBoxes(ChildProcess& engine, MessageBoxWatcher& boxes,
                          const std::vector<std::pair<std::wstring, std::wstring>>& expected)
 {
@@ -160,19 +151,9 @@ TEST(EngineProgram, ItDrawsTheSpinningCubeUnderTheOverlayAndHoldingEscapeEndsIt)
     EXPECT_GT(DifferingPixels(first, second), 1000) << "the cube does not turn";
     EXPECT_TRUE(ShowsTheScene(second) && ShowsTheOverlay(second));
 
-    // A held key repeats; the program sees it once its keyboard is acquired.
-    // Pumping answers what the program's shut-down sends the cover window.
-    const ULONGLONG pressed = GetTickCount64();
     DWORD exitCode = 1;
-    bool ended = false;
-    while (!ended && GetTickCount64() - pressed < EndTimeoutMs)
-    {
-        SendKey(VK_ESCAPE, true);
-        TestWindow::PumpMessages();
-        ended = engine.WaitForExit(50, exitCode);
-    }
-    SendKey(VK_ESCAPE, false);
-    ASSERT_TRUE(ended) << "still running " << EndTimeoutMs << " ms after Escape went down";
+    ASSERT_TRUE(KeyboardInput::HoldUntilExit(VK_ESCAPE, engine, exitCode, EndTimeoutMs))
+        << "still running " << EndTimeoutMs << " ms after Escape went down";
     EXPECT_EQ(exitCode, 0u);
 }
 

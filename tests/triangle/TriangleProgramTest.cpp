@@ -5,6 +5,7 @@
 // IDXGISwapChain::Present calls: the picture is the same on every frame, so
 // only the presents themselves show whether the loop is drawing.
 #include "ChildProcess.h"
+#include "KeyboardInput.h"
 #include "MessageBoxWatcher.h"
 #include "ProgramProbe.h"
 #include "ScreenCapture.h"
@@ -88,36 +89,6 @@ bool BringToFront(HWND window)
         Sleep(20);
     }
     return false;
-}
-
-void Key(WORD virtualKey, bool down)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(input));
-}
-
-// Presses the keys in order and lets them go in reverse, like fingers do.
-void Press(std::vector<WORD> keys)
-{
-    for (WORD key : keys)
-        Key(key, true);
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-        Key(*key, false);
-    Sleep(50);
-}
-
-// Alt with a typed character: the key that types it on this layout, with Shift if it needs it.
-void PressAltWithCharacter(wchar_t character)
-{
-    const SHORT scan = VkKeyScanW(character);
-    std::vector<WORD> keys = {VK_MENU};
-    if (scan & 0x100)
-        keys.push_back(VK_SHIFT);
-    keys.push_back(static_cast<WORD>(scan & 0xFF));
-    Press(keys);
 }
 
 class TriangleProgramRun : public ::testing::Test
@@ -216,9 +187,9 @@ TEST_F(TriangleProgramRun, ScreenShowsTheTriangleOnDarkBlue)
 TEST_F(TriangleProgramRun, FileExitEndsWithZero)
 {
     ASSERT_TRUE(BringToFront(mainWindow));
-    Press({VK_MENU, 'F'});
+    KeyboardInput::Press({VK_MENU, 'F'});
     Sleep(200);
-    Press({'X'});
+    KeyboardInput::Press({'X'});
     ExpectEndsWith(0);
 }
 
@@ -242,15 +213,15 @@ void Open(Opener opener)
     switch (opener)
     {
     case Opener::AltSlash:
-        PressAltWithCharacter(L'/');
+        KeyboardInput::PressAltWith(L'/');
         break;
     case Opener::AltQuestionMark:
-        PressAltWithCharacter(L'?');
+        KeyboardInput::PressAltWith(L'?');
         break;
     case Opener::HelpMenu:
-        Press({VK_MENU, 'H'});
+        KeyboardInput::Press({VK_MENU, 'H'});
         Sleep(200);
-        Press({'A'});
+        KeyboardInput::Press({'A'});
         break;
     }
 }
@@ -264,7 +235,7 @@ void Close(Closer closer, HWND about)
         break;
     case Closer::Escape:
         BringToFront(about);
-        Press({VK_ESCAPE});
+        KeyboardInput::Press({VK_ESCAPE});
         break;
     case Closer::CloseBox:
         PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
