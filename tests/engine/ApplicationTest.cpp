@@ -2,6 +2,7 @@
 #include "Application.h"
 
 #include "FaultInjection.h"
+#include "HeldRootsTest.h"
 #include "MessageBoxWatcher.h"
 
 #include <gtest/gtest.h>
@@ -36,14 +37,14 @@ bool EngineClassRegistered()
     return GetClassInfoExW(GetModuleHandleW(nullptr), L"Engine", &wc) != FALSE;
 }
 
-class ApplicationTest : public ::testing::Test
+// The whole start-up with each creating call failed in turn is the start-up
+// sweep's (tests/resilience).
+class ApplicationTest : public HeldRootsTest
 {
 protected:
     void SetUp() override
     {
-        FaultInjection::Install();
-        FaultInjection::ReleaseHeldRoots();
-        FaultInjection::HoldRoots(true);
+        HeldRootsTest::SetUp();
         cursorCount = CursorCount();
     }
 
@@ -52,14 +53,11 @@ protected:
     {
         ShutdownAndDiscardQuit(application);
         ShutdownAndDiscardQuit(application);
-        FaultInjection::Disarm();
         FaultInjection::FailNext(GetDeviceState, S_OK, 0);
         EXPECT_EQ(CursorCount(), cursorCount);
         EXPECT_FALSE(EngineClassRegistered());
         EXPECT_EQ(FindWindowW(L"Engine", L"Engine"), nullptr);
-        FaultInjection::HoldRoots(false);
-        for (const auto& root : FaultInjection::ReleaseHeldRoots())
-            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
+        HeldRootsTest::TearDown();
     }
 
     Application application;
@@ -92,55 +90,4 @@ TEST_F(ApplicationTest, AFailingFrameIsReportedOnceAndEndsTheLoop)
     EXPECT_EQ(seen[0].caption, L"Error");
     EXPECT_EQ(seen[0].text, L"Frame Processing Failed");
     EXPECT_EQ(seen[0].owner, FindWindowW(L"Engine", L"Engine"));
-}
-
-// A failing step of each owner and each kind (the owners' own tests fail
-// every one of their calls): the owner's message, none for an allocation,
-// owned by the window; everything undone after every round.
-TEST_F(ApplicationTest, FailingStartUpStepsAreReportedAndShutdownUndoesEverything)
-{
-    struct Step
-    {
-        int failAt;
-        const char* call;
-        const wchar_t* message;
-    };
-    const wchar_t* const input = L"Could not initialize the input object.";
-    const wchar_t* const direct3D = L"Could not initialize Direct3D.";
-    const Step steps[] = {
-        {1, "operator new", nullptr},                         // the input reader
-        {2, "DirectInput8Create", input},
-        {10, "IDirectInputDevice8W::Acquire", input},         // the mouse
-        {11, "operator new", nullptr},                        // the scene renderer
-        {12, "operator new", nullptr},                        // the graphics device
-        {19, "D3D11CreateDeviceAndSwapChain", direct3D},
-        {28, "ID3D11Device::CreateBlendState", direct3D},     // the last of the device
-        {29, "operator new", nullptr},                        // the camera
-    };
-    for (const Step& step : steps)
-    {
-        SCOPED_TRACE(testing::Message() << step.failAt << ": " << step.call);
-        Application failing;
-        MessageBoxWatcher boxes;
-        FaultInjection::Arm(step.failAt);
-        EXPECT_FALSE(failing.Initialize());
-        FaultInjection::Disarm();
-        EXPECT_EQ(FaultInjection::FailedCall(), step.call);
-        EXPECT_EQ(FaultInjection::Count(), step.failAt) << "calls after the failure";
-
-        std::vector<SeenMessageBox> seen = boxes.Seen();
-        EXPECT_EQ(seen.size(), step.message ? 1u : 0u);
-        if (step.message && !seen.empty())
-        {
-            EXPECT_EQ(seen[0].caption, L"Error");
-            EXPECT_EQ(seen[0].text, step.message);
-            EXPECT_EQ(seen[0].owner, FindWindowW(L"Engine", L"Engine"));
-        }
-
-        ShutdownAndDiscardQuit(failing);
-        EXPECT_EQ(CursorCount(), cursorCount);
-        EXPECT_FALSE(EngineClassRegistered());
-        for (const auto& root : FaultInjection::ReleaseHeldRoots())
-            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
-    }
 }

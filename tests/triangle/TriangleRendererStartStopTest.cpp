@@ -3,7 +3,7 @@
 #include "TriangleRenderer.h"
 
 #include "ComPtr.h"
-#include "FaultInjection.h"
+#include "FailureSweep.h"
 #include "TempFolder.h"
 #include "TestWindow.h"
 
@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -169,78 +171,51 @@ TEST_F(TriangleRendererStartStop, StopIsSafeTwiceAndFramesNeedAStart)
     DrawFrame();
 }
 
-// Every creating call of the start-up made to fail in turn, in the order they happen.
-class TriangleRendererEachCreatingCall : public TriangleRendererStartStop
-{
-protected:
-    void SetUp() override
-    {
-        FaultInjection::Install();
-        FaultInjection::Arm(0);
-        FaultInjection::Disarm();
-    }
-
-    void TearDown() override
-    {
-        FaultInjection::Disarm();
-        StopDirect3D();
-        FaultInjection::HoldRoots(false);
-        FaultInjection::ReleaseHeldRoots();
-    }
-};
-
-struct CallFailure
-{
-    std::string call;
-    std::wstring failure;
-};
-
-TEST_F(TriangleRendererEachCreatingCall, FailsTheStartWithItsNameAndLeavesNothingBehind)
+// Every creating call of the start-up made to fail in turn.
+TEST_F(TriangleRendererStartStop, EachFailingCreatingCallFailsTheStartWithItsNameAndLeavesNothingBehind)
 {
     const std::wstring vertex = L"Could not compile VShader (vs_4_0) from shaders.shader";
     const std::wstring pixel = L"Could not compile PShader (ps_4_0) from shaders.shader";
     const std::wstring failed = L" (error 0x80004005).";
     const std::wstring outOfMemory = L" (error 0x8007000E).";
-    const std::vector<CallFailure> calls = {
-        {"D3D11CreateDeviceAndSwapChain", L"Could not create the Direct3D 11 device and swap chain" + failed},
-        {"IDXGISwapChain::GetBuffer", L"Could not get the swap chain's back buffer" + failed},
-        {"ID3D11Device::CreateRenderTargetView", L"Could not create the back buffer's render target view" + failed},
-        {"operator new[]", vertex + outOfMemory},  // the source file's buffer
-        {"D3DCompile", vertex + failed},
-        {"operator new[]", pixel + outOfMemory},
-        {"D3DCompile", pixel + failed},
-        {"ID3D11Device::CreateVertexShader", L"Could not create the vertex shader VShader" + failed},
-        {"ID3D11Device::CreatePixelShader", L"Could not create the pixel shader PShader" + failed},
+    // What each call's failure says; of a call made twice, the vertex shader's comes first.
+    const std::map<std::string, std::vector<std::wstring>> failures = {
+        {"D3D11CreateDeviceAndSwapChain", {L"Could not create the Direct3D 11 device and swap chain" + failed}},
+        {"IDXGISwapChain::GetBuffer", {L"Could not get the swap chain's back buffer" + failed}},
+        {"ID3D11Device::CreateRenderTargetView", {L"Could not create the back buffer's render target view" + failed}},
+        {"operator new[]", {vertex + outOfMemory, pixel + outOfMemory}},  // the source file's buffer
+        {"D3DCompile", {vertex + failed, pixel + failed}},
+        {"ID3D11Device::CreateVertexShader", {L"Could not create the vertex shader VShader" + failed}},
+        {"ID3D11Device::CreatePixelShader", {L"Could not create the pixel shader PShader" + failed}},
         {"ID3D11Device::CreateInputLayout",
-         L"Could not create the input layout from VShader's inputs (POSITION: three floats, COLOR: four)" + failed},
-        {"ID3D11Device::CreateBuffer", L"Could not create the vertex buffer" + failed},
-        {"ID3D11DeviceContext::Map", L"Could not fill the vertex buffer" + failed},
+         {L"Could not create the input layout from VShader's inputs (POSITION: three floats, COLOR: four)" + failed}},
+        {"ID3D11Device::CreateBuffer", {L"Could not create the vertex buffer" + failed}},
+        {"ID3D11DeviceContext::Map", {L"Could not fill the vertex buffer" + failed}},
     };
-    std::vector<std::string> expectedCalls;
-    for (const CallFailure& call : calls)
-        expectedCalls.push_back(call.call);
-
-    FaultInjection::Arm(0);
-    ASSERT_TRUE(StartDirect3D(window.Handle())) << StartFailure();
-    FaultInjection::Disarm();
-    StopDirect3D();
-    ASSERT_EQ(FaultInjection::Calls(), expectedCalls);
-
-    for (size_t k = 1; k <= calls.size(); ++k)
-    {
-        SCOPED_TRACE("call " + std::to_string(k) + ": " + calls[k - 1].call);
-        FaultInjection::HoldRoots(true);
-        FaultInjection::Arm(static_cast<int>(k));
-        EXPECT_FALSE(StartDirect3D(window.Handle()));
-        FaultInjection::Disarm();
-        EXPECT_EQ(FaultInjection::FailedCall(), calls[k - 1].call);
-        EXPECT_EQ(std::wstring(StartFailure()), calls[k - 1].failure);
-
+    std::wstring failure;
+    bool released = false;
+    FailureSweep sweep([&] {
+        const bool started = StartDirect3D(window.Handle());
+        failure = StartFailure();
         StopDirect3D();
-        EXPECT_TRUE(AllReleased());
-        FaultInjection::HoldRoots(false);
-        for (const auto& root : FaultInjection::ReleaseHeldRoots())
-            EXPECT_EQ(root.second, 0u) << root.first << " outlived the renderer";
-    }
+        released = AllReleased();
+        return started;
+    });
+    EXPECT_EQ(sweep.Clean().roots, 2u) << "a device and a swap chain";
+    const std::vector<std::string>& log = sweep.Log();
+    std::vector<std::string> described;
+    for (const auto& call : failures)
+        described.insert(described.end(), call.second.size(), call.first);
+    EXPECT_TRUE(std::is_permutation(log.begin(), log.end(), described.begin(), described.end()));
+
+    sweep.FailEach([&](int k, const FailureSweep::Run& run) {
+        const auto said = failures.find(log[k - 1]);
+        ASSERT_NE(said, failures.end());
+        const auto before = static_cast<size_t>(std::count(log.begin(), log.begin() + k - 1, log[k - 1]));
+        ASSERT_LT(before, said->second.size());
+        EXPECT_EQ(failure, said->second[before]);
+        EXPECT_EQ(run.calls, k) << "calls after the failure";
+        EXPECT_TRUE(released);
+    });
 }
 }

@@ -1,5 +1,7 @@
 #include "StartUpPlan.h"
 
+#include <gtest/gtest.h>
+
 namespace
 {
 const wchar_t InputObject[] = L"Could not initialize the input object.";
@@ -37,11 +39,14 @@ const Owner Owners[] = {
 const size_t OwnerCount = sizeof(Owners) / sizeof(Owners[0]);
 }
 
-bool StartUpPlan::Read(const std::vector<std::string>& log)
+bool StartUpPlan::Read(const std::vector<std::string>& log, const std::string& firstOwner)
 {
     calls.clear();
     problem.clear();
     size_t owner = 0;
+    while (owner < OwnerCount && firstOwner != Owners[owner].name)
+        ++owner;
+    const size_t first = owner;
     int compiles = 0;
     for (const std::string& name : log)
     {
@@ -65,7 +70,8 @@ bool StartUpPlan::Read(const std::vector<std::string>& log)
         calls.push_back(Call{name, owner, allocation, shaderFile});
     }
     if (owner + 1 != OwnerCount)
-        problem = std::to_string(owner + 1) + " allocations for " + std::to_string(OwnerCount) + " objects";
+        problem = std::to_string(owner + 1 - first) + " allocations for " + std::to_string(OwnerCount - first) +
+                  " objects";
     return problem.empty();
 }
 
@@ -87,6 +93,18 @@ std::vector<StartUpPlan::Box> StartUpPlan::ExpectedBoxes(int k) const
         boxes.push_back(Box{L"Missing Shader File", owner.shaderFiles[call.shaderFile]});
     boxes.push_back(Box{L"Error", message});
     return boxes;
+}
+
+void StartUpPlan::ExpectBoxes(int k, const std::vector<SeenMessageBox>& seen, HWND owner) const
+{
+    const std::vector<Box> expected = ExpectedBoxes(k);
+    ASSERT_EQ(seen.size(), expected.size());
+    for (size_t i = 0; i < seen.size(); ++i)
+    {
+        EXPECT_EQ(seen[i].caption, expected[i].caption) << "box " << i;
+        EXPECT_EQ(seen[i].text, expected[i].text) << "box " << i;
+        EXPECT_EQ(seen[i].owner, owner) << "box " << i;
+    }
 }
 
 int StartUpPlan::LastOfOwner(int k) const

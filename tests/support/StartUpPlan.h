@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MessageBoxWatcher.h"
+
 #include <string>
 #include <vector>
 
@@ -10,7 +12,8 @@
 // only plain nothrow "operator new" of start-up (arrays go through "operator
 // new[]"), so every allocation marks where the next object's calls begin.
 // The shaders read and compile two files each: the calls up to a file's
-// "D3DCompile" belong to reading that file.
+// "D3DCompile" belong to reading that file. The scene renderer's own set-up is the
+// same log from the graphics device on.
 class StartUpPlan
 {
 public:
@@ -20,8 +23,9 @@ public:
         std::wstring text;
     };
 
-    // False (see Problem) when the log does not have the shape above.
-    bool Read(const std::vector<std::string>& calls);
+    // False (see Problem) when the log does not have the shape above; firstOwner is the
+    // object whose allocation the log starts with.
+    bool Read(const std::vector<std::string>& calls, const std::string& firstOwner = "application");
     const std::string& Problem() const { return problem; }
 
     int Count() const { return static_cast<int>(calls.size()); }
@@ -29,6 +33,8 @@ public:
     const char* OwnerName(int k) const;
     // The boxes a failure of the k-th call (1-based) must show, in order.
     std::vector<Box> ExpectedBoxes(int k) const;
+    // Expects the boxes a failure of the k-th call must show, each owned by the window.
+    void ExpectBoxes(int k, const std::vector<SeenMessageBox>& seen, HWND owner) const;
     // The last call of the k-th call's owner: set-up may not go past it.
     int LastOfOwner(int k) const;
     // A few calls that stand for the rest: the first allocation, and the
