@@ -61,15 +61,6 @@ using BoxCheck = std::function<void(const std::vector<std::string>& log, int k, 
 class FailurePathsTest : public GpuTest
 {
 protected:
-    void SetUp() override
-    {
-        GpuTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        FaultInjection::Install();
-        FaultInjection::HookObject(gpu.Device());
-        FaultInjection::HookObject(gpu.Context());
-    }
     void TearDown() override { FaultInjection::Disarm(); }
 
     // The creating calls of one successful set-up, then each of them failed in

@@ -38,8 +38,6 @@ protected:
     {
         GpuTest::SetUp();
         ASSERT_FALSE(threeVertices.empty() || noVertices.empty());
-        FaultInjection::Install();
-        FaultInjection::HookObject(gpu.Device());
     }
     void TearDown() override
     {

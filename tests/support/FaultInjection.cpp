@@ -70,6 +70,22 @@ bool MustFail(const char* callName, long defaultFailure, HRESULT& failure)
     return true;
 }
 
+// ---- Requests ---------------------------------------------------------------------------
+
+struct Requests
+{
+    std::mutex mutex;
+    std::vector<FaultInjection::CompileRequest> compiles;
+    std::vector<FaultInjection::DisplayModeRequest> displayModes;
+    std::vector<D3D11_SAMPLER_DESC> samplers;
+};
+
+Requests& TheRequests()
+{
+    static Requests requests;
+    return requests;
+}
+
 // ---- Root objects ----------------------------------------------------------------------
 
 struct Roots
@@ -119,6 +135,20 @@ void ClearOut(D3D11_MAPPED_SUBRESOURCE* mapped)
         *mapped = D3D11_MAPPED_SUBRESOURCE();
 }
 
+// Descriptions the device normalises when read back are recorded as asked for.
+template <typename T>
+void Record(const T&)
+{
+}
+void Record(const D3D11_SAMPLER_DESC* desc)
+{
+    if (!desc)
+        return;
+    Requests& requests = TheRequests();
+    std::lock_guard<std::mutex> lock(requests.mutex);
+    requests.samplers.push_back(*desc);
+}
+
 // On success, objects whose methods are counted too get their vtables hooked.
 template <typename T>
 void Adopt(const T&)
@@ -141,6 +171,7 @@ struct MethodHook<Method, HRESULT (STDMETHODCALLTYPE Interface::*)(Args...)>
         const Original original = reinterpret_cast<Original>(VtablePatch::Original(self, info.slot));
         if (!FromThisProgram(CALLER_ADDRESS()))
             return original(self, args...);
+        (Record(args), ...);
         HRESULT failure = S_OK;
         if (MustFail(info.name, info.failure, failure))
         {
@@ -235,6 +266,7 @@ enum ImportedFunction
     ImportDirectInput8Create,
     ImportD3DCompile,
     ImportCoCreateInstance,
+    ImportChangeDisplaySettingsW,
     ImportCount
 };
 
@@ -356,6 +388,13 @@ HRESULT WINAPI HookedD3DCompile(LPCVOID source, SIZE_T size, LPCSTR sourceName, 
                                 ID3DInclude* include, LPCSTR entryPoint, LPCSTR target, UINT flags1,
                                 UINT flags2, ID3DBlob** code, ID3DBlob** errors)
 {
+    {
+        Requests& requests = TheRequests();
+        std::lock_guard<std::mutex> lock(requests.mutex);
+        requests.compiles.push_back(FaultInjection::CompileRequest{entryPoint ? entryPoint : "", target ? target : "",
+                                                                   flags1, flags2, defines != nullptr,
+                                                                   include != nullptr});
+    }
     HRESULT failure = S_OK;
     if (MustFail("D3DCompile", E_FAIL, failure))
     {
@@ -378,6 +417,17 @@ HRESULT WINAPI HookedCoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD con
     return ORIGINAL(CoCreateInstance)(clsid, outer, context, riid, object);
 }
 
+LONG WINAPI HookedChangeDisplaySettingsW(DEVMODEW* mode, DWORD flags)
+{
+    {
+        Requests& requests = TheRequests();
+        std::lock_guard<std::mutex> lock(requests.mutex);
+        requests.displayModes.push_back(
+            FaultInjection::DisplayModeRequest{mode != nullptr, mode ? *mode : DEVMODEW(), flags});
+    }
+    return ORIGINAL(ChangeDisplaySettingsW)(mode, flags);
+}
+
 struct ImportHook
 {
     ImportedFunction function;
@@ -394,6 +444,7 @@ const ImportHook ImportHooks[] = {
     {ImportDirectInput8Create, "DirectInput8Create", reinterpret_cast<void*>(&HookedDirectInput8Create)},
     {ImportD3DCompile, "D3DCompile", reinterpret_cast<void*>(&HookedD3DCompile)},
     {ImportCoCreateInstance, "CoCreateInstance", reinterpret_cast<void*>(&HookedCoCreateInstance)},
+    {ImportChangeDisplaySettingsW, "ChangeDisplaySettingsW", reinterpret_cast<void*>(&HookedChangeDisplaySettingsW)},
 };
 
 template <typename Interface>
@@ -428,6 +479,13 @@ void FaultInjection::Arm(int failAt)
         roots.lastDevice = nullptr;
         roots.lastSwapChain = nullptr;
         roots.lastDirectInput = nullptr;
+    }
+    {
+        Requests& requests = TheRequests();
+        std::lock_guard<std::mutex> lock(requests.mutex);
+        requests.compiles.clear();
+        requests.displayModes.clear();
+        requests.samplers.clear();
     }
     internalCalls.store(0);
     CallLedger::Instance().Arm(failAt);
@@ -468,6 +526,27 @@ ULONG FaultInjection::RefCount(IUnknown* object)
 {
     object->AddRef();
     return object->Release();
+}
+
+std::vector<FaultInjection::CompileRequest> FaultInjection::Compiles()
+{
+    Requests& requests = TheRequests();
+    std::lock_guard<std::mutex> lock(requests.mutex);
+    return requests.compiles;
+}
+
+std::vector<FaultInjection::DisplayModeRequest> FaultInjection::DisplayModes()
+{
+    Requests& requests = TheRequests();
+    std::lock_guard<std::mutex> lock(requests.mutex);
+    return requests.displayModes;
+}
+
+std::vector<D3D11_SAMPLER_DESC> FaultInjection::Samplers()
+{
+    Requests& requests = TheRequests();
+    std::lock_guard<std::mutex> lock(requests.mutex);
+    return requests.samplers;
 }
 
 void FaultInjection::HookObject(IUnknown* object)

@@ -4,6 +4,7 @@
 
 #include "ComPtr.h"
 #include "FailureSweep.h"
+#include "FaultInjection.h"
 #include "TempFolder.h"
 #include "TestWindow.h"
 
@@ -202,6 +203,17 @@ TEST_F(TriangleRendererStartStop, EachFailingCreatingCallFailsTheStartWithItsNam
         return started;
     });
     EXPECT_EQ(sweep.Clean().roots, 2u) << "a device and a swap chain";
+    const std::vector<FaultInjection::CompileRequest> compiles = FaultInjection::Compiles();
+    ASSERT_EQ(compiles.size(), 2u);
+    const char* const shaders[][2] = {{"VShader", "vs_4_0"}, {"PShader", "ps_4_0"}};
+    for (size_t i = 0; i < compiles.size(); ++i)
+    {
+        EXPECT_EQ(compiles[i].entryPoint, shaders[i][0]);
+        EXPECT_EQ(compiles[i].profile, shaders[i][1]);
+        EXPECT_EQ(compiles[i].flags1, 0u);
+        EXPECT_EQ(compiles[i].flags2, 0u);
+        EXPECT_FALSE(compiles[i].defines || compiles[i].include);
+    }
     const std::vector<std::string>& log = sweep.Log();
     std::vector<std::string> described;
     for (const auto& call : failures)
