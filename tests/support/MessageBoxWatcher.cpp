@@ -5,7 +5,9 @@
 namespace
 {
 const DWORD ScanIntervalMs = 15;
-// Cross-process messages to a box that stopped answering must not hang the watcher.
+// Cross-process messages to a box that stopped answering must not hang the watcher. Not
+// SMTO_ABORTIFHUNG: a program that compiled for seconds before showing its box counts as
+// hung until its modal loop has run a while, and would be read as an empty box.
 const UINT AnswerTimeoutMs = 2000;
 // Message boxes carry their text in a static control with this id.
 const LONG_PTR MessageTextId = 0xFFFF;
@@ -13,12 +15,12 @@ const LONG_PTR MessageTextId = 0xFFFF;
 std::wstring TextOf(HWND window)
 {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, AnswerTimeoutMs, &length))
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, AnswerTimeoutMs, &length))
         return std::wstring();
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
-                             reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, AnswerTimeoutMs, &copied))
+                             reinterpret_cast<LPARAM>(&text[0]), SMTO_NORMAL, AnswerTimeoutMs, &copied))
         return std::wstring();
     text.resize(static_cast<size_t>(copied));
     return text;
@@ -53,7 +55,7 @@ WORD DefaultButton(HWND box)
             return static_cast<WORD>(GetWindowLongPtrW(child, GWLP_ID));
     }
     DWORD_PTR answer = 0;
-    if (SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, AnswerTimeoutMs, &answer) &&
+    if (SendMessageTimeoutW(box, DM_GETDEFID, 0, 0, SMTO_NORMAL, AnswerTimeoutMs, &answer) &&
         HIWORD(answer) == DC_HASDEFID)
         return LOWORD(answer);
     return IDOK;
