@@ -2,6 +2,7 @@
 #include "Application.h"
 #include "EngineSettings.h"
 
+#include "DesktopState.h"
 #include "FaultInjection.h"
 #include "HeldRootsTest.h"
 #include "MessageBoxWatcher.h"
@@ -15,28 +16,10 @@ namespace
 {
 const char GetDeviceState[] = "IDirectInputDevice8W::GetDeviceState";
 
-int CursorCount()
-{
-    ShowCursor(TRUE);
-    return ShowCursor(FALSE);
-}
-
-// Destroying the window posts a quit message nobody reads; in a test process
-// it would end the next modal loop (a message box) at once.
 void ShutdownAndDiscardQuit(Application& application)
 {
     application.Shutdown();
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-    {
-    }
-}
-
-bool EngineClassRegistered()
-{
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    return GetClassInfoExW(GetModuleHandleW(nullptr), L"Engine", &wc) != FALSE;
+    DesktopState::DiscardQuitMessages();
 }
 
 // The whole start-up with each creating call failed in turn is the start-up
@@ -44,11 +27,6 @@ bool EngineClassRegistered()
 class ApplicationTest : public HeldRootsTest
 {
 protected:
-    void SetUp() override
-    {
-        HeldRootsTest::SetUp();
-        cursorCount = CursorCount();
-    }
 
     // Shut-down leaves nothing behind, whatever ended the run.
     void TearDown() override
@@ -56,14 +34,12 @@ protected:
         ShutdownAndDiscardQuit(application);
         ShutdownAndDiscardQuit(application);
         FaultInjection::FailNext(GetDeviceState, S_OK, 0);
-        EXPECT_EQ(CursorCount(), cursorCount);
-        EXPECT_FALSE(EngineClassRegistered());
-        EXPECT_EQ(FindWindowW(L"Engine", L"Engine"), nullptr);
+        desktop.ExpectRestored();
         HeldRootsTest::TearDown();
     }
 
+    const DesktopState desktop{L"Engine"};
     Application application;
-    int cursorCount = 0;
 };
 }
 
@@ -72,7 +48,7 @@ TEST_F(ApplicationTest, ClosingTheWindowEndsTheLoop)
     ASSERT_TRUE(application.Initialize());
     HWND window = FindWindowW(L"Engine", L"Engine");
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(CursorCount(), cursorCount - 1);
+    EXPECT_LT(DesktopState::CursorCount(), 0) << "the cursor is shown";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     application.Run();

@@ -11,6 +11,7 @@
 #include "Application.h"
 
 #include "ChildProcess.h"
+#include "DesktopState.h"
 #include "FailureSweep.h"
 #include "MessageBoxWatcher.h"
 #include "StartUpPlan.h"
@@ -28,27 +29,6 @@ namespace
 const DWORD EndTimeoutMs = 30000;
 const wchar_t CallLogFile[] = L"engine-start-up-calls.txt";
 
-int CursorCount()
-{
-    ShowCursor(TRUE);
-    return ShowCursor(FALSE);
-}
-
-DEVMODEW CurrentDisplayMode()
-{
-    DEVMODEW mode = {};
-    mode.dmSize = sizeof(mode);
-    EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
-    return mode;
-}
-
-bool EngineClassRegistered()
-{
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    return GetClassInfoExW(GetModuleHandleW(nullptr), L"Engine", &wc) != FALSE;
-}
-
 // As the program's entry point does it, up to the main loop, which a failed
 // start-up skips; shut down twice, which must change nothing the second time.
 // The window is gone before the boxes are looked at, so its handle is kept.
@@ -63,12 +43,7 @@ bool StartAndShutDown(HWND& window)
     application->Shutdown();
     application->Shutdown();
     delete application;
-    // Destroying the window posts a quit message nobody reads; in a test
-    // process it would end the next modal loop (a message box) at once.
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-    {
-    }
+    DesktopState::DiscardQuitMessages();
     return initialized;
 }
 
@@ -120,20 +95,12 @@ TEST_F(EngineStartUpSweep, EveryCreatingCallFailedInTurnInThisProcess)
     std::cout << "creating calls of start-up: " << plan.Count() << "\n";
     ASSERT_EQ(clean.roots, 3u) << "a start-up with nothing failed makes a device, a swap chain and a DirectInput object";
 
-    const int cursorCount = CursorCount();
-    const DEVMODEW displayMode = CurrentDisplayMode();
+    const DesktopState desktop(L"Engine");
     sweep.FailEach([&](int k, const FailureSweep::Run& run) {
         SCOPED_TRACE(testing::Message() << "of the " << plan.OwnerName(k));
         EXPECT_LE(run.calls, plan.LastOfOwner(k)) << "set-up went on past the failing object";
         plan.ExpectBoxes(k, run.boxes, window);
-
-        EXPECT_EQ(CursorCount(), cursorCount);
-        const DEVMODEW after = CurrentDisplayMode();
-        EXPECT_EQ(after.dmPelsWidth, displayMode.dmPelsWidth);
-        EXPECT_EQ(after.dmPelsHeight, displayMode.dmPelsHeight);
-        EXPECT_EQ(after.dmBitsPerPel, displayMode.dmBitsPerPel);
-        EXPECT_FALSE(EngineClassRegistered());
-        EXPECT_EQ(FindWindowW(L"Engine", L"Engine"), nullptr);
+        desktop.ExpectRestored();
     });
 }
 

@@ -43,13 +43,6 @@ void PrintTo(const TriangleShaderCase& shaderFile, std::ostream* out)
     *out << shaderFile.name;
 }
 
-std::wstring FullPath(const wchar_t* path)
-{
-    wchar_t full[MAX_PATH] = {};
-    GetFullPathNameW(path, MAX_PATH, full, nullptr);
-    return full;
-}
-
 void ExpectTheTriangle(ChildProcess& triangle)
 {
     const HWND window = triangle.WaitForWindow(MainClass, nullptr, TimeoutMs);
@@ -75,7 +68,6 @@ class TriangleShaderFiles : public ::testing::TestWithParam<TriangleShaderCase>
 TEST_P(TriangleShaderFiles, DrawOrFailCleanlyInANonAsciiFolder)
 {
     const TriangleShaderCase& shaderFile = GetParam();
-    const std::wstring program = FullPath(L"Vexelo-02-Triangle.exe");
     const std::string real = TempFolder::ReadBytes(L"shaders.shader");
     ASSERT_FALSE(real.empty());
     TempFolder folder(NonAsciiName);
@@ -83,7 +75,7 @@ TEST_P(TriangleShaderFiles, DrawOrFailCleanlyInANonAsciiFolder)
     ASSERT_TRUE(shaderFile.write(folder.Path(L"shaders.shader"), real));
 
     ChildProcess triangle;
-    ASSERT_TRUE(triangle.Start(program, folder.Path()));
+    ASSERT_TRUE(triangle.Start(L"Vexelo-02-Triangle.exe", folder.Path()));
     MessageBoxWatcher boxes(triangle.Id());
     if (shaderFile.outcome == Outcome::Draws)
         ExpectTheTriangle(triangle);

@@ -34,13 +34,6 @@ const DWORD ExitTimeoutMs = 15000;
 // Long enough for a running loop to present many frames.
 const DWORD StillMs = 1000;
 
-std::wstring FullPath(const wchar_t* path)
-{
-    wchar_t full[MAX_PATH] = {};
-    GetFullPathNameW(path, MAX_PATH, full, nullptr);
-    return full;
-}
-
 std::wstring TextOf(HWND window)
 {
     wchar_t text[256] = {};
@@ -298,11 +291,10 @@ INSTANTIATE_TEST_SUITE_P(EachWay, TriangleProgramAbout, ::testing::ValuesIn(Abou
 
 TEST(TriangleProgramStartFailure, MissingShaderFileShowsOneBoxAndEndsNonZero)
 {
-    const std::wstring program = FullPath(Program);
     TempFolder scratch;  // has no shaders.shader
     ASSERT_TRUE(scratch.Ok());
     ChildProcess triangle;
-    ASSERT_TRUE(triangle.Start(program, scratch.Path()));
+    ASSERT_TRUE(triangle.Start(Program, scratch.Path()));
     MessageBoxWatcher boxes(triangle.Id());
 
     DWORD exitCode = 0;
