@@ -3,6 +3,7 @@
 #include "LightShader.h"
 #include "TextureShader.h"
 
+#include "CompilerText.h"
 #include "GpuTest.h"
 #include "MessageBoxWatcher.h"
 #include "FaultInjection.h"
@@ -34,21 +35,8 @@ const char MismatchedVertexShader[] =
 // What the compiler says about a file, as the text-mode stream writes it out.
 std::string CompilerTextWithPlatformLineEnds(const wchar_t* file, const char* function, const char* profile)
 {
-    ID3D10Blob* code = nullptr;
-    ID3D10Blob* errors = nullptr;
-    D3DX11CompileFromFileW(file, nullptr, nullptr, function, profile, D3D10_SHADER_ENABLE_STRICTNESS, 0, nullptr,
-                           &code, &errors, nullptr);
-    std::string text;
-    if (errors)
-    {
-        const char* bytes = static_cast<const char*>(errors->GetBufferPointer());
-        for (SIZE_T i = 0; i < errors->GetBufferSize(); ++i)
-            text += bytes[i] == '\n' ? std::string("\r\n") : std::string(1, bytes[i]);
-        errors->Release();
-    }
-    if (code)
-        code->Release();
-    return text;
+    return CompilerText::WithPlatformLineEnds(
+        CompilerText::Of(file, function, profile, D3D10_SHADER_ENABLE_STRICTNESS));
 }
 
 class ShaderFilesTest : public GpuTest

@@ -5,6 +5,7 @@
 #include "LightShader.h"
 #include "TextureShader.h"
 
+#include "CompilerText.h"
 #include "FaultInjection.h"
 #include "HostileFiles.h"
 #include "MessageBoxWatcher.h"
@@ -75,26 +76,8 @@ std::wstring Wide(const std::string& text)
 std::string CompilerTextWithPlatformLineEnds(const std::string& file)
 {
     const ShaderEntry& entry = EntryOf(file);
-    ID3D10Blob* code = nullptr;
-    ID3D10Blob* errors = nullptr;
-    D3DX11CompileFromFileW(Wide("../Engine/" + file).c_str(), nullptr, nullptr, entry.function, entry.profile,
-                           D3D10_SHADER_ENABLE_STRICTNESS, 0, nullptr, &code, &errors, nullptr);
-    std::string text;
-    if (errors)
-    {
-        const char* bytes = static_cast<const char*>(errors->GetBufferPointer());
-        text.reserve(errors->GetBufferSize() * 2);
-        for (SIZE_T i = 0; i < errors->GetBufferSize(); ++i)
-        {
-            if (bytes[i] == '\n')
-                text += '\r';
-            text += bytes[i];
-        }
-        errors->Release();
-    }
-    if (code)
-        code->Release();
-    return text;
+    return CompilerText::WithPlatformLineEnds(CompilerText::Of(Wide("../Engine/" + file).c_str(), entry.function,
+                                                               entry.profile, D3D10_SHADER_ENABLE_STRICTNESS));
 }
 
 template <typename Shader>

@@ -2,13 +2,11 @@
 // it created, and StopDirect3D releases exactly what exists.
 #include "TriangleRenderer.h"
 
-#include "ComPtr.h"
+#include "CompilerText.h"
 #include "FailureSweep.h"
 #include "FaultInjection.h"
 #include "TempFolder.h"
 #include "TestWindow.h"
-
-#include "d3dx11.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +28,10 @@ bool Contains(const std::wstring& text, const std::wstring& part)
     return text.find(part) != std::wstring::npos;
 }
 
-// What the compiler itself says about the file in the working directory.
-std::wstring CompilerText(const char* entry, const char* profile)
+// What the compiler itself says about the file in the working directory, as the failure quotes it.
+std::wstring CompilerQuote(const char* entry, const char* profile)
 {
-    ComPtr<ID3D10Blob> code;
-    ComPtr<ID3D10Blob> errors;
-    D3DX11CompileFromFileW(L"shaders.shader", nullptr, nullptr, entry, profile, 0, 0, nullptr, code.Put(),
-                           errors.Put(), nullptr);
-    if (!errors)
-        return std::wstring();
-    std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+    std::string text = CompilerText::Of(L"shaders.shader", entry, profile, 0);
     while (!text.empty() && (text.back() == '\0' || text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
     return std::wstring(text.begin(), text.end());
@@ -96,7 +88,7 @@ TEST_F(TriangleRendererStartStop, MissingShaderFileIsNamed)
 TEST_F(TriangleRendererStartStop, CompileErrorCarriesTheCompilersText)
 {
     ASSERT_TRUE(WorkWithShaderFile("float4 VShader(float3 p : POSITION) : SV_POSITION\n{\n    return p\n}\n"));
-    const std::wstring compiler = CompilerText("VShader", "vs_4_0");
+    const std::wstring compiler = CompilerQuote("VShader", "vs_4_0");
     ASSERT_FALSE(compiler.empty());
 
     EXPECT_FALSE(StartDirect3D(window.Handle()));
@@ -108,7 +100,7 @@ TEST_F(TriangleRendererStartStop, MissingPixelShaderEntryIsNamedAfterTheVertexSh
 {
     ASSERT_TRUE(WorkWithShaderFile(
         "float4 VShader(float3 p : POSITION, float4 c : COLOR) : SV_POSITION { return float4(p, 1); }\n"));
-    const std::wstring compiler = CompilerText("PShader", "ps_4_0");
+    const std::wstring compiler = CompilerQuote("PShader", "ps_4_0");
 
     EXPECT_FALSE(StartDirect3D(window.Handle()));
     EXPECT_TRUE(Contains(StartFailure(), L"Could not compile PShader (ps_4_0) from shaders.shader")) << StartFailure();
