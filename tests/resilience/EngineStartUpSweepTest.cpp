@@ -93,7 +93,8 @@ FailureSweep::Run EngineStartUpSweep::clean;
 TEST_F(EngineStartUpSweep, EveryCreatingCallFailedInTurnInThisProcess)
 {
     std::cout << "creating calls of start-up: " << plan.Count() << "\n";
-    ASSERT_EQ(clean.roots, 3u) << "a start-up with nothing failed makes a device, a swap chain and a DirectInput object";
+    ASSERT_EQ(clean.roots, 3u) << "a start-up with nothing failed makes a device, a swap chain and a DirectInput "
+                                  "object";
 
     const DesktopState desktop(L"Engine");
     sweep.FailEach([&](int k, const FailureSweep::Run& run) {

@@ -68,7 +68,9 @@ FileWriter Garbage(size_t size, unsigned seed)
 
 FileWriter Flood(size_t lines)
 {
-    return [lines](const std::wstring& path, const std::string&) { return TempFolder::WriteBytes(path, WarningFlood(lines)); };
+    return [lines](const std::wstring& path, const std::string&) {
+        return TempFolder::WriteBytes(path, WarningFlood(lines));
+    };
 }
 
 FileWriter Padded(size_t size)

@@ -86,6 +86,22 @@ Requests& TheRequests()
     return requests;
 }
 
+template <typename Request>
+void Note(std::vector<Request> Requests::*list, const Request& request)
+{
+    Requests& requests = TheRequests();
+    std::lock_guard<std::mutex> lock(requests.mutex);
+    (requests.*list).push_back(request);
+}
+
+template <typename Request>
+std::vector<Request> Noted(std::vector<Request> Requests::*list)
+{
+    Requests& requests = TheRequests();
+    std::lock_guard<std::mutex> lock(requests.mutex);
+    return requests.*list;
+}
+
 // ---- Root objects ----------------------------------------------------------------------
 
 struct Roots
@@ -142,11 +158,8 @@ void Record(const T&)
 }
 void Record(const D3D11_SAMPLER_DESC* desc)
 {
-    if (!desc)
-        return;
-    Requests& requests = TheRequests();
-    std::lock_guard<std::mutex> lock(requests.mutex);
-    requests.samplers.push_back(*desc);
+    if (desc)
+        Note(&Requests::samplers, *desc);
 }
 
 // On success, objects whose methods are counted too get their vtables hooked.
@@ -388,13 +401,8 @@ HRESULT WINAPI HookedD3DCompile(LPCVOID source, SIZE_T size, LPCSTR sourceName, 
                                 ID3DInclude* include, LPCSTR entryPoint, LPCSTR target, UINT flags1,
                                 UINT flags2, ID3DBlob** code, ID3DBlob** errors)
 {
-    {
-        Requests& requests = TheRequests();
-        std::lock_guard<std::mutex> lock(requests.mutex);
-        requests.compiles.push_back(FaultInjection::CompileRequest{entryPoint ? entryPoint : "", target ? target : "",
-                                                                   flags1, flags2, defines != nullptr,
-                                                                   include != nullptr});
-    }
+    Note(&Requests::compiles, FaultInjection::CompileRequest{entryPoint ? entryPoint : "", target ? target : "", flags1,
+                                                             flags2, defines != nullptr, include != nullptr});
     HRESULT failure = S_OK;
     if (MustFail("D3DCompile", E_FAIL, failure))
     {
@@ -419,12 +427,8 @@ HRESULT WINAPI HookedCoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD con
 
 LONG WINAPI HookedChangeDisplaySettingsW(DEVMODEW* mode, DWORD flags)
 {
-    {
-        Requests& requests = TheRequests();
-        std::lock_guard<std::mutex> lock(requests.mutex);
-        requests.displayModes.push_back(
-            FaultInjection::DisplayModeRequest{mode != nullptr, mode ? *mode : DEVMODEW(), flags});
-    }
+    Note(&Requests::displayModes,
+         FaultInjection::DisplayModeRequest{mode != nullptr, mode ? *mode : DEVMODEW(), flags});
     return ORIGINAL(ChangeDisplaySettingsW)(mode, flags);
 }
 
@@ -530,23 +534,17 @@ ULONG FaultInjection::RefCount(IUnknown* object)
 
 std::vector<FaultInjection::CompileRequest> FaultInjection::Compiles()
 {
-    Requests& requests = TheRequests();
-    std::lock_guard<std::mutex> lock(requests.mutex);
-    return requests.compiles;
+    return Noted(&Requests::compiles);
 }
 
 std::vector<FaultInjection::DisplayModeRequest> FaultInjection::DisplayModes()
 {
-    Requests& requests = TheRequests();
-    std::lock_guard<std::mutex> lock(requests.mutex);
-    return requests.displayModes;
+    return Noted(&Requests::displayModes);
 }
 
 std::vector<D3D11_SAMPLER_DESC> FaultInjection::Samplers()
 {
-    Requests& requests = TheRequests();
-    std::lock_guard<std::mutex> lock(requests.mutex);
-    return requests.samplers;
+    return Noted(&Requests::samplers);
 }
 
 void FaultInjection::HookObject(IUnknown* object)

@@ -17,12 +17,6 @@
 class StartUpPlan
 {
 public:
-    struct Box
-    {
-        std::wstring caption;
-        std::wstring text;
-    };
-
     // False (see Problem) when the log does not have the shape above; firstOwner is the
     // object whose allocation the log starts with.
     bool Read(const std::vector<std::string>& calls, const std::string& firstOwner = "application");
@@ -31,9 +25,8 @@ public:
     int Count() const { return static_cast<int>(calls.size()); }
     const std::string& Name(int k) const { return calls[k - 1].name; }
     const char* OwnerName(int k) const;
-    // The boxes a failure of the k-th call (1-based) must show, in order.
-    std::vector<Box> ExpectedBoxes(int k) const;
-    // Expects the boxes a failure of the k-th call must show, each owned by the window.
+    // Expects the boxes a failure of the k-th call (1-based) must show, in order, each owned
+    // by the window.
     void ExpectBoxes(int k, const std::vector<SeenMessageBox>& seen, HWND owner) const;
     // The last call of the k-th call's owner: set-up may not go past it.
     int LastOfOwner(int k) const;
@@ -42,6 +35,12 @@ public:
     std::vector<int> Representatives() const;
 
 private:
+    struct Box
+    {
+        std::wstring caption;
+        std::wstring text;
+    };
+
     struct Call
     {
         std::string name;
@@ -49,6 +48,8 @@ private:
         bool allocation;
         int shaderFile;  // index of the shader file being read, or -1
     };
+
+    std::vector<Box> ExpectedBoxes(int k) const;
 
     std::vector<Call> calls;
     std::string problem;
