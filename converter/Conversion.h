@@ -1,5 +1,8 @@
 #pragma once
+#include <cstddef>
 #include <string>
+
+struct aiScene;
 
 // One run of the converter: import INPUT, build the triangle list, fit it to
 // Engine's cube unless told to keep its size, write OUTPUT.
@@ -18,7 +21,7 @@ public:
                     std::string& summary, std::string& error);
 
 private:
-    static std::string Summary(const std::string& input, const struct aiScene& scene, int meshes,
+    static std::string Summary(const std::string& input, const aiScene& scene, int meshes,
                                int meshesGivenNormals, std::size_t vertexCount, bool flatNormals);
-    static std::string DiffuseTexture(const std::string& input, const struct aiScene& scene);
+    static std::string DiffuseTexture(const std::string& input, const aiScene& scene);
 };

@@ -4,10 +4,13 @@
 #include "Conversion.h"
 #include "MemoryCap.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <new>
+#include <string>
+#include <system_error>
 
 int main(int argc, char** argv)
 {
