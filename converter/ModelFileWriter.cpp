@@ -8,13 +8,15 @@
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <thread>
 
 namespace
 {
 // The longest shortest form of a float, "-1.17549435e-38", is 15 characters.
 const std::size_t FieldCapacity = 24;
 const std::size_t RecordCapacity = 8 * FieldCapacity;
-const std::size_t VerticesPerChunk = 32768;
+const std::size_t VerticesPerChunk = 16384;
+const unsigned int MostThreads = 8;
 
 char* AppendRecord(char* out, const ModelVertex& vertex)
 {
@@ -42,9 +44,17 @@ bool ModelFileWriter::Write(const std::string& path, const std::vector<ModelVert
         error = "cannot create a file beside it: " + ErrorText();
         return false;
     }
-    bool done = WriteAll(file, vertices);
-    if (!done)
-        error = "cannot write: " + ErrorText();
+    bool done = false;
+    try
+    {
+        done = WriteAll(file, vertices);
+        if (!done)
+            error = "cannot write: " + ErrorText();
+    }
+    catch (const std::exception& exception)
+    {
+        error = std::string("cannot write: ") + exception.what();
+    }
     if (std::fclose(file) != 0 && done)
     {
         done = false;
@@ -78,20 +88,51 @@ std::FILE* ModelFileWriter::CreateTemporary(const std::string& path, std::string
     return nullptr;
 }
 
+// Formatting the numbers is most of the work: each batch of chunks is
+// formatted on as many threads as the machine has, then written in order.
 bool ModelFileWriter::WriteAll(std::FILE* file, const std::vector<ModelVertex>& vertices)
 {
     const std::string header = "Vertex Count: " + std::to_string(vertices.size()) + "\n\nData:\n\n";
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size())
         return false;
-    std::string text;
-    for (std::size_t first = 0; first < vertices.size(); first += VerticesPerChunk)
+    std::vector<std::string> texts(std::clamp(std::thread::hardware_concurrency(), 1u, MostThreads));
+    for (std::string& text : texts)
+        text.reserve(VerticesPerChunk * RecordCapacity); // no allocating on the threads
+    for (std::size_t first = 0; first < vertices.size(); first += texts.size() * VerticesPerChunk)
     {
-        const std::size_t count = std::min(VerticesPerChunk, vertices.size() - first);
-        FormatRecords(vertices.data() + first, count, text);
-        if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
-            return false;
+        FormatBatch(vertices, first, texts);
+        for (const std::string& text : texts)
+            if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
+                return false;
     }
     return std::fflush(file) == 0;
+}
+
+void ModelFileWriter::FormatBatch(const std::vector<ModelVertex>& vertices, std::size_t first,
+                                  std::vector<std::string>& texts)
+{
+    std::vector<std::thread> threads;
+    for (std::size_t chunk = 0; chunk < texts.size(); ++chunk)
+    {
+        const std::size_t begin = std::min(vertices.size(), first + chunk * VerticesPerChunk);
+        const std::size_t count = std::min(VerticesPerChunk, vertices.size() - begin);
+        const auto format = [&vertices, &texts, chunk, begin, count] {
+            FormatRecords(vertices.data() + begin, count, texts[chunk]);
+        };
+        if (chunk + 1 == texts.size())
+            format(); // the last chunk on this thread
+        else
+            try
+            {
+                threads.emplace_back(format);
+            }
+            catch (const std::system_error&)
+            {
+                format(); // no thread to be had
+            }
+    }
+    for (std::thread& thread : threads)
+        thread.join();
 }
 
 void ModelFileWriter::FormatRecords(const ModelVertex* vertices, std::size_t count, std::string& text)

@@ -23,4 +23,6 @@ public:
 private:
     static std::FILE* CreateTemporary(const std::string& path, std::string& temporary);
     static bool WriteAll(std::FILE* file, const std::vector<ModelVertex>& vertices);
+    static void FormatBatch(const std::vector<ModelVertex>& vertices, std::size_t first,
+                            std::vector<std::string>& texts);
 };

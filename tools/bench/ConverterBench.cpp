@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -86,16 +87,20 @@ int main()
         return 1;
     }
 
-    double writeSeconds = 1e30;
+    // Processor time too: on a shared machine the clock also counts others' work.
+    double writeSeconds = 1e30, writeProcessorSeconds = 1e30;
     for (int run = 0; run < 3; ++run)
     {
         start = std::chrono::steady_clock::now();
+        const std::clock_t processorStart = std::clock();
         if (!ModelFileWriter::Write(OutputName, model.vertices, error))
         {
             std::printf("writing failed: %s\n", error.c_str());
             return 1;
         }
         writeSeconds = std::fmin(writeSeconds, Since(start));
+        writeProcessorSeconds =
+            std::fmin(writeProcessorSeconds, static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC);
     }
     std::ifstream written(OutputName, std::ios::binary | std::ios::ate);
     const double megabytes = static_cast<double>(written.tellg()) / 1e6;
@@ -107,5 +112,6 @@ int main()
     std::printf("import (Assimp):       %7.3f s\n", importSeconds);
     std::printf("triangle list, normals: %6.3f s\n", buildSeconds);
     std::printf("write (best of 3):     %7.3f s, %.0f MB/s\n", writeSeconds, megabytes / writeSeconds);
+    std::printf("write, processor time: %6.3f s, %.0f MB/s\n", writeProcessorSeconds, megabytes / writeProcessorSeconds);
     return 0;
 }
