@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <random>
 #include <system_error>
-#include <thread>
 
 namespace
 {
@@ -16,7 +15,6 @@ namespace
 const std::size_t FieldCapacity = 24;
 const std::size_t RecordCapacity = 8 * FieldCapacity;
 const std::size_t VerticesPerChunk = 16384;
-const unsigned int MostThreads = 8;
 
 char* AppendRecord(char* out, const ModelVertex& vertex)
 {
@@ -88,59 +86,22 @@ std::FILE* ModelFileWriter::CreateTemporary(const std::string& path, std::string
     return nullptr;
 }
 
-// Formatting the numbers is most of the work: each batch of chunks is
-// formatted on as many threads as the machine has, then written in order.
+// Records are formatted a chunk at a time into one buffer that is reused.
 bool ModelFileWriter::WriteAll(std::FILE* file, const std::vector<ModelVertex>& vertices)
 {
     const std::string header = "Vertex Count: " + std::to_string(vertices.size()) + "\n\nData:\n\n";
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size())
         return false;
-    std::vector<std::string> texts(std::clamp(std::thread::hardware_concurrency(), 1u, MostThreads));
-    for (std::string& text : texts)
-        text.reserve(VerticesPerChunk * RecordCapacity); // no allocating on the threads
-    for (std::size_t first = 0; first < vertices.size(); first += texts.size() * VerticesPerChunk)
+    std::vector<char> text(VerticesPerChunk * RecordCapacity);
+    for (std::size_t first = 0; first < vertices.size(); first += VerticesPerChunk)
     {
-        FormatBatch(vertices, first, texts);
-        for (const std::string& text : texts)
-            if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
-                return false;
+        const std::size_t count = std::min(VerticesPerChunk, vertices.size() - first);
+        char* out = text.data();
+        for (std::size_t v = first; v < first + count; ++v)
+            out = AppendRecord(out, vertices[v]);
+        const std::size_t bytes = static_cast<std::size_t>(out - text.data());
+        if (std::fwrite(text.data(), 1, bytes, file) != bytes)
+            return false;
     }
     return std::fflush(file) == 0;
-}
-
-void ModelFileWriter::FormatBatch(const std::vector<ModelVertex>& vertices, std::size_t first,
-                                  std::vector<std::string>& texts)
-{
-    std::vector<std::thread> threads;
-    for (std::size_t chunk = 0; chunk < texts.size(); ++chunk)
-    {
-        const std::size_t begin = std::min(vertices.size(), first + chunk * VerticesPerChunk);
-        const std::size_t count = std::min(VerticesPerChunk, vertices.size() - begin);
-        const auto format = [&vertices, &texts, chunk, begin, count] {
-            FormatRecords(vertices.data() + begin, count, texts[chunk]);
-        };
-        if (chunk + 1 == texts.size())
-            format(); // the last chunk on this thread
-        else
-            try
-            {
-                threads.emplace_back(format);
-            }
-            catch (const std::system_error&)
-            {
-                format(); // no thread to be had
-            }
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-}
-
-void ModelFileWriter::FormatRecords(const ModelVertex* vertices, std::size_t count, std::string& text)
-{
-    text.resize(count * RecordCapacity);
-    char* const begin = &text[0];
-    char* out = begin;
-    for (std::size_t v = 0; v < count; ++v)
-        out = AppendRecord(out, vertices[v]);
-    text.resize(static_cast<std::size_t>(out - begin));
 }

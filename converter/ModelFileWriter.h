@@ -17,12 +17,7 @@ public:
     // temporary is gone. The cause of a failure goes to error.
     static bool Write(const std::string& path, const std::vector<ModelVertex>& vertices, std::string& error);
 
-    // The records' text, line by line, into text (which it replaces).
-    static void FormatRecords(const ModelVertex* vertices, std::size_t count, std::string& text);
-
 private:
     static std::FILE* CreateTemporary(const std::string& path, std::string& temporary);
     static bool WriteAll(std::FILE* file, const std::vector<ModelVertex>& vertices);
-    static void FormatBatch(const std::vector<ModelVertex>& vertices, std::size_t first,
-                            std::vector<std::string>& texts);
 };
