@@ -55,6 +55,12 @@ DdsBuilder& DdsBuilder::Caps2(uint32_t value)
     return *this;
 }
 
+DdsBuilder& DdsBuilder::Depth(uint32_t value)
+{
+    depth = value;
+    return *this;
+}
+
 DdsBuilder& DdsBuilder::Extended(uint32_t dim, uint32_t misc, uint32_t array)
 {
     dimension = dim;
@@ -74,9 +80,11 @@ std::vector<uint8_t> DdsBuilder::Build(const std::vector<uint8_t>& payload) cons
     std::vector<uint8_t> bytes(128 + (dx10 ? 20 : 0), 0);
     Put32(bytes, 0, 0x20534444);
     Put32(bytes, 4, 124);
-    Put32(bytes, 8, 0x1 | 0x2 | 0x4 | 0x1000 | (mips > 1 ? 0x20000 : 0));  // caps, height, width, pixel format
+    // caps, height, width, pixel format, mip count, depth
+    Put32(bytes, 8, 0x1 | 0x2 | 0x4 | 0x1000 | (mips > 1 ? 0x20000 : 0) | (depth ? 0x800000 : 0));
     Put32(bytes, 12, height);
     Put32(bytes, 16, width);
+    Put32(bytes, 24, depth);
     Put32(bytes, 28, mips);
     Put32(bytes, 76, 32);
     Put32(bytes, 80, pfFlags);

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -176,12 +178,39 @@ TEST(EngineProgram, ItDrawsTheSpinningCubeUnderTheOverlayAndHoldingEscapeEndsIt)
     EXPECT_EQ(exitCode, 0u);
 }
 
-TEST(EngineProgram, ClosingTheWindowEndsItWithZero)
+// A PNG saved as the texture: the loader goes by the content, so the cube is
+// drawn green (no red or blue under a white light); closing the window ends it.
+TEST(EngineProgram, APngSavedAsItsTextureIsDrawnAndClosingTheWindowEndsItWithZero)
 {
+    std::ifstream png("../imagemagick/green.png", std::ios::binary);
+    if (!png)
+        GTEST_SKIP() << "ImageMagick wrote no PNG on this build host";
+    const std::string green{std::istreambuf_iterator<char>(png), {}};
+    const std::filesystem::path program = std::filesystem::absolute("Engine.exe");
+    Sandbox sandbox;
+    ASSERT_TRUE(sandbox.Ok());
+    std::filesystem::create_directories(sandbox.EnginePath("data"));
+    for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/cube.txt"})
+        ASSERT_TRUE(sandbox.CopyEngineFile(file)) << file;
+    ASSERT_TRUE(sandbox.WriteEngineFile("data/seafloor.dds", green));
+
     ChildProcess engine;
-    ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
+    ASSERT_TRUE(engine.Start(program.wstring(), L""));
     HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
     ASSERT_NE(window, nullptr);
+    ScreenCapture capture;
+    EXPECT_TRUE(CaptureWhen(ExpectedWindowRect(),
+                            [](const ScreenCapture& c) {
+                                const int x = c.Width() / 2, y = c.Height() / 2;
+                                bool green = true;
+                                for (int dy = -10; dy < 10; ++dy)
+                                    for (int dx = -10; dx < 10; ++dx)
+                                        green = green && (c.Pixel(x + dx, y + dy) & 0xFF00FF) == 0 &&
+                                                (c.Pixel(x + dx, y + dy) & 0xFF00) != 0;
+                                return green;
+                            },
+                            capture))
+        << "a green cube in the middle";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
