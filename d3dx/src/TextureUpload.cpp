@@ -9,7 +9,9 @@ HRESULT TextureUpload::Create(ID3D11Device* device, const MipChain& chain, const
                               ID3D11ShaderResourceView** view)
 {
     *view = nullptr;
-    // Subresources go level by level within each image, image after image.
+    // Subresources go level by level within each image, image after image;
+    // only volumes have slices.
+    const bool volume = chain.Kind() == TextureKind::Volume;
     const size_t subresources = static_cast<size_t>(chain.ArraySize()) * chain.LevelCount();
     std::unique_ptr<D3D11_SUBRESOURCE_DATA[]> initialData(new (std::nothrow) D3D11_SUBRESOURCE_DATA[subresources]);
     if (!initialData)
@@ -20,7 +22,7 @@ HRESULT TextureUpload::Create(ID3D11Device* device, const MipChain& chain, const
             D3D11_SUBRESOURCE_DATA& data = initialData[image * chain.LevelCount() + level];
             data.pSysMem = chain.Data(image, level);
             data.SysMemPitch = chain.Level(level).rowPitch;
-            data.SysMemSlicePitch = chain.Level(level).rowPitch * chain.Level(level).rowCount;
+            data.SysMemSlicePitch = volume ? chain.Level(level).rowPitch * chain.Level(level).rowCount : 0;
         }
 
     ID3D11Resource* texture = nullptr;
