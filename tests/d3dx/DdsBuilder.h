@@ -56,3 +56,11 @@ private:
 
 // Deterministic pseudo-random bytes for texel payloads.
 std::vector<uint8_t> PatternBytes(size_t count, uint32_t seed);
+
+// Files a reader must refuse, each for one reason (all else being enough).
+struct RefusedDds
+{
+    const char* why;
+    std::vector<uint8_t> bytes;
+};
+std::vector<RefusedDds> RefusedDdsFiles();

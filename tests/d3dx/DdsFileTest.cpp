@@ -88,15 +88,6 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"A8L8", DdsBuilder::Masks(DdsBuilder::PfLuminance | DdsBuilder::PfAlphaPixels, 16, 0xFF, 0, 0, 0xFF00),
                    28, SE::A8L8, 32},
         FormatCase{"L16", DdsBuilder::Masks(DdsBuilder::PfLuminance, 16, 0xFFFF, 0, 0, 0), 11, SE::L16, 32},
-        FormatCase{"L8repeated", DdsBuilder::Masks(DdsBuilder::PfLuminance, 8, 0xFF, 0xFF, 0xFF, 0), 28, SE::L8, 16},
-        FormatCase{"A8L8repeated", DdsBuilder::Masks(DdsBuilder::PfLuminance | DdsBuilder::PfAlphaPixels, 16, 0xFF,
-                                                     0xFF, 0xFF, 0xFF00), 28, SE::A8L8, 32},
-        FormatCase{"L16repeated", DdsBuilder::Masks(DdsBuilder::PfLuminance, 16, 0xFFFF, 0xFFFF, 0xFFFF, 0), 11,
-                   SE::L16, 32},
-        FormatCase{"A4L4", DdsBuilder::Masks(DdsBuilder::PfLuminance | DdsBuilder::PfAlphaPixels, 8, 0xF, 0, 0, 0xF0),
-                   28, SE::A4L4, 16},
-        FormatCase{"A4L4repeated", DdsBuilder::Masks(DdsBuilder::PfLuminance, 8, 0xF, 0xF, 0xF, 0xF0), 28, SE::A4L4,
-                   16},
         FormatCase{"A8", DdsBuilder::Masks(DdsBuilder::PfAlpha, 8, 0, 0, 0, 0xFF), 65, SE::AsStored, 16},
         FormatCase{"FourCC36", DdsBuilder::FourCC(36), 11, SE::AsStored, 128},
         FormatCase{"FourCC110", DdsBuilder::FourCC(110), 13, SE::AsStored, 128},
@@ -118,16 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"R8", DdsBuilder::Dx10(61), 61, SE::AsStored, 16},
                       FormatCase{"B5G6R5", DdsBuilder::Dx10(85), 28, SE::Bgr565, 32},
                       FormatCase{"B5G5R5A1", DdsBuilder::Dx10(86), 28, SE::Bgra5551, 32},
-                      FormatCase{"B4G4R4A4", DdsBuilder::Dx10(115), 28, SE::Bgra4444, 32},
-                      FormatCase{"BC1typeless", DdsBuilder::Dx10(70), 71, SE::AsStored, 8},
-                      FormatCase{"BC7typeless", DdsBuilder::Dx10(97), 98, SE::AsStored, 16},
-                      FormatCase{"RGBA8typeless", DdsBuilder::Dx10(27), 28, SE::AsStored, 64},
-                      FormatCase{"BGRX8typeless", DdsBuilder::Dx10(92), 88, SE::AsStored, 64},
-                      FormatCase{"R32typeless", DdsBuilder::Dx10(39), 41, SE::AsStored, 64},
-                      FormatCase{"BC6Htypeless", DdsBuilder::Dx10(94), 95, SE::AsStored, 16},
-                      FormatCase{"RGBA8srgb", DdsBuilder::Dx10(29), 29, SE::AsStored, 64},
-                      FormatCase{"BGRA8srgb", DdsBuilder::Dx10(91), 91, SE::AsStored, 64},
-                      FormatCase{"BC3srgb", DdsBuilder::Dx10(78), 78, SE::AsStored, 16}),
+                      FormatCase{"B4G4R4A4", DdsBuilder::Dx10(115), 28, SE::Bgra4444, 32}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST(DdsFile, LaysOutAFullBlockCompressedChainOfAnOddSize)
@@ -220,11 +202,6 @@ TEST(DdsFile, RefusesUnknownLegacyFormats)
     EXPECT_FALSE(Parses(WithPayload(DdsBuilder::Masks(Rgb, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF), 4096), dds));
     EXPECT_FALSE(Parses(WithPayload(DdsBuilder::Masks(Rgb, 8, 0xE0, 0x1C, 0x3, 0), 4096), dds));
     EXPECT_FALSE(Parses(WithPayload(DdsBuilder::Masks(0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000u), 4096), dds));
-    // Luminance masks must fit the texel, and repeat in both green and blue or in neither.
-    EXPECT_FALSE(Parses(WithPayload(DdsBuilder::Masks(DdsBuilder::PfLuminance, 8, 0xFFFF, 0, 0, 0), 4096), dds));
-    EXPECT_FALSE(Parses(WithPayload(DdsBuilder::Masks(DdsBuilder::PfLuminance, 16, 0xFF, 0xFF, 0, 0xFF00), 4096), dds));
-    EXPECT_FALSE(Parses(WithPayload(DdsBuilder::Masks(DdsBuilder::PfPalette8, 16, 0, 0, 0, 0xFF), 4096), dds));
-    EXPECT_FALSE(Parses(WithPayload(DdsBuilder::Masks(DdsBuilder::PfPalette8, 32, 0, 0, 0, 0), 4096), dds));
     // The DX10 FourCC without the FourCC flag is no extended header.
     DdsBuilder unflagged = DdsBuilder::Dx10(28);
     std::vector<uint8_t> bytes = WithPayload(unflagged, 4096);
@@ -232,16 +209,15 @@ TEST(DdsFile, RefusesUnknownLegacyFormats)
     EXPECT_FALSE(Parses(bytes, dds));
 }
 
-// Cube maps, arrays and volumes: each image with all its levels, image after
-// image; a volume level slice after slice; a palette before the texels. The
-// files below are exactly as long as that layout needs.
+// Where images, slices and palettes lie, at the device's limits too (the
+// device tests read back smaller ones). Each file is exactly as long as the
+// layout needs.
 TEST(DdsFile, LaysOutEveryImageOfCubesArraysAndVolumes)
 {
     using B = DdsBuilder;
     const B rgba8 = B::Dx10(28);
     const B a8 = B::Masks(B::PfAlpha, 8, 0, 0, 0, 0xFF);
-    const B p8 = B::Masks(B::PfPalette8, 8, 0, 0, 0, 0);
-    const uint32_t cube = 0x4;
+    const TextureKind Planar = TextureKind::Planar, Cube = TextureKind::Cube, Volume = TextureKind::Volume;
     struct Shape
     {
         const char* name;
@@ -251,32 +227,22 @@ TEST(DdsFile, LaysOutEveryImageOfCubesArraysAndVolumes)
         uint32_t images, depth, levels;
         uint64_t lastLevelAt;   // of the last image
     };
-    const TextureKind Planar = TextureKind::Planar, Cube = TextureKind::Cube, Volume = TextureKind::Volume;
     const Shape shapes[] = {
         // 4 x 4 RGBA8 and 2 x 2 levels: 80 bytes a face.
-        {"cube", B::Masks(RgbAlpha, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000u).Caps2(B::Caps2Cube).Mips(2), 480,
-         Cube, 6, 1, 2, 128 + 5 * 80 + 64},
-        {"cube, extended header", B::Dx10(71).Size(8, 8).Extended(3, cube, 1), 6 * 32, Cube, 6, 1, 1, 148 + 5 * 32},
-        {"cube, dimension unknown", B(rgba8).Size(1, 1).Extended(0, 0, 0).Caps2(B::Caps2Cube), 24, Cube, 6, 1, 1,
-         148 + 20},
-        {"cube flag, dimension unknown", B(rgba8).Size(1, 1).Extended(0, cube, 1), 24, Cube, 6, 1, 1, 148 + 20},
-        {"341 cubes", B(rgba8).Size(1, 1).Extended(3, cube, 341), 2046 * 4, Cube, 2046, 1, 1, 148 + 2045 * 4},
+        {"cube", B::Masks(RgbAlpha, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000u).Caps2(B::Caps2Cube).Mips(2), 480, Cube, 6,
+         1, 2, 128 + 5 * 80 + 64},
+        {"341 cubes", B(rgba8).Size(1, 1).Extended(3, 0x4, 341), 2046 * 4, Cube, 2046, 1, 1, 148 + 2045 * 4},
         // 5 x 3 BC1: two blocks, then one.
         {"array", B::Dx10(71).Size(5, 3).Mips(2).Extended(3, 0, 3), 72, Planar, 3, 1, 2, 148 + 2 * 24 + 16},
         {"array of 2048", B(rgba8).Size(1, 1).Extended(3, 0, 2048), 2048 * 4, Planar, 2048, 1, 1, 148 + 2047 * 4},
-        {"dimension unknown", B(rgba8).Size(2, 2).Extended(0, 0, 0), 16, Planar, 1, 1, 1, 148},
         // 4 x 4 x 3 L8, then 2 x 2 x 1 and 1 x 1 x 1.
         {"volume", B::Masks(B::PfLuminance, 8, 0xFF, 0, 0, 0).Caps2(B::Caps2Volume).Depth(3).Mips(3), 53, Volume, 1,
          3, 3, 128 + 48 + 4},
-        {"volume by its depth alone", B::FourCC("DXT1").Depth(2), 16, Volume, 1, 2, 1, 128},
-        // 3 x 2 x 5, 1 x 1 x 2, 1 x 1 x 1: the depth sets the chain.
-        {"volume, extended header", B(rgba8).Size(3, 2).Mips(3).Extended(4, 0, 0).Depth(5), 132, Volume, 1, 5, 3,
-         148 + 120 + 8},
-        {"volume, dimension unknown", B(rgba8).Size(1, 1).Extended(0, 0, 1).Caps2(B::Caps2Volume).Depth(4).Mips(3), 7 * 4,
-         Volume, 1, 4, 3, 148 + 24},
+        // 1 x 1 x 4, 1 x 1 x 2, 1 x 1 x 1: the depth sets the chain.
+        {"volume deeper than wide", B(rgba8).Size(1, 1).Extended(4, 0, 1).Depth(4).Mips(3), 28, Volume, 1, 4, 3, 172},
         {"volume 2048 deep", B(a8).Size(1, 1).Caps2(B::Caps2Volume).Depth(2048), 2048, Volume, 1, 2048, 1, 128},
-        {"palettized", B(p8), 1024 + 16, Planar, 1, 1, 1, 128 + 1024},
-        {"palettized cube", B(p8).Size(2, 2).Caps2(B::Caps2Cube), 1024 + 24, Cube, 6, 1, 1, 128 + 1024 + 20},
+        {"palettized cube", B::Masks(B::PfPalette8, 8, 0, 0, 0, 0).Size(2, 2).Caps2(B::Caps2Cube), 1024 + 24, Cube, 6,
+         1, 1, 128 + 1024 + 20},
     };
     for (const Shape& shape : shapes)
     {
@@ -288,35 +254,16 @@ TEST(DdsFile, LaysOutEveryImageOfCubesArraysAndVolumes)
         EXPECT_EQ(dds.Depth(), shape.depth);
         ASSERT_EQ(dds.LevelCount(), shape.levels);
         EXPECT_EQ(dds.LevelOffset(shape.images - 1, shape.levels - 1), shape.lastLevelAt);
-        EXPECT_EQ(dds.LevelOffset(shape.images - 1, shape.levels - 1) + dds.Level(shape.levels - 1).size,
-                  dds.LevelOffset(0, 0) + shape.payload - (dds.PaletteOffset() ? 1024 : 0));
         EXPECT_FALSE(Parses(WithPayload(shape.builder, shape.payload - 1), dds));
     }
 }
 
-TEST(DdsFile, RefusesShapesTheDeviceCannotTake)
+TEST(DdsFile, RefusesShapesAndSizesTheDeviceCannotTakeAndFilesCutShort)
 {
-    using B = DdsBuilder;
-    const B rgba8 = B::Dx10(28);
-    const uint32_t cube = 0x4;
-    const std::pair<const char*, DdsBuilder> refused[] = {
-        {"five faces", B::FourCC("DXT1").Caps2(0x200 | 0x7C00)},
-        {"cube and volume", B::FourCC("DXT1").Caps2(B::Caps2Cube | B::Caps2Volume).Depth(2)},
-        {"cube flag and volume", B(rgba8).Extended(0, cube, 1).Caps2(B::Caps2Volume).Depth(2)},
-        {"cube not square", B(rgba8).Size(4, 2).Extended(3, cube, 1)},
-        {"cube flag in a volume", B(rgba8).Extended(4, cube, 1)},
-        {"array of volumes", B(rgba8).Extended(4, 0, 2)},
-        {"array of 2049", B(rgba8).Size(1, 1).Extended(3, 0, 2049)},
-        {"342 cubes", B(rgba8).Size(1, 1).Extended(3, cube, 342)},
-        {"cubes past 32 bits", B(rgba8).Size(1, 1).Extended(3, cube, 0x2AAAAAAB)},
-        {"volume 2049 deep", B(rgba8).Size(1, 1).Extended(4, 0, 1).Depth(2049)},
-        {"volume 2049 wide", B(rgba8).Size(2049, 1).Extended(4, 0, 1)},
-        {"levels beyond a volume's chain", B(rgba8).Size(4, 4).Mips(5).Extended(4, 0, 1).Depth(8)},
-    };
-    for (const auto& shape : refused)
+    for (const RefusedDds& file : RefusedDdsFiles())
     {
         DdsFile dds;
-        EXPECT_FALSE(Parses(WithPayload(shape.second, 1 << 16), dds)) << shape.first;
+        EXPECT_FALSE(Parses(file.bytes, dds)) << file.why;
     }
 }
 

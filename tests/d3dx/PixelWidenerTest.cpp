@@ -68,13 +68,4 @@ TEST(PixelWidener, ReordersAndOpaquesEightBitTexels)
     EXPECT_EQ(Widen(SourceEncoding::Bgr888, {1, 2, 3, 4, 5, 6}), (V{3, 2, 1, 255, 6, 5, 4, 255}));
     EXPECT_EQ(Widen(SourceEncoding::Rgbx8888, {1, 2, 3, 4}), (V{1, 2, 3, 255}));
 }
-
-TEST(PixelWidener, LooksIndicesUpInThePaletteAndTakesAStoredAlphaInstead)
-{
-    V palette;
-    for (int i = 0; i < 256; ++i)
-        palette.insert(palette.end(), {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 7, 200});
-    EXPECT_EQ(Widen(SourceEncoding::P8, {5, 255}, palette), (V{5, 250, 7, 200, 255, 0, 7, 200}));
-    EXPECT_EQ(Widen(SourceEncoding::A8P8, {5, 9}, palette), (V{5, 250, 7, 9}));
-}
 }

@@ -473,41 +473,8 @@ TEST_F(TextureLoad, AbsurdHeadersFailCleanly)
 {
     ASSERT_TRUE(gpu.Ok());
     const ULONG before = DeviceReferences();
-    const std::vector<uint8_t> some = PatternBytes(4096, 9);
-    const std::vector<uint8_t> plenty = PatternBytes(16384, 9);
-    const uint32_t cube = 0x4;
-    const DdsBuilder rgba8 = DdsBuilder::Dx10(DXGI_FORMAT_R8G8B8A8_UNORM);
-    const DdsBuilder p8 = DdsBuilder::Masks(DdsBuilder::PfPalette8, 8, 0, 0, 0, 0);
-    const std::vector<uint8_t> files[] = {
-        DdsBuilder(rgba8).Size(65535, 65535).Build(some),
-        DdsBuilder(rgba8).Size(16385, 1).Build(PatternBytes(16385 * 4, 1)),
-        DdsBuilder(rgba8).Size(0, 4).Build(some),
-        DdsBuilder(rgba8).Size(4, 4).Mips(100).Build(some),
-        DdsBuilder(rgba8).Extended(3, 0, 0xFFFFFFFF).Build(some),
-        DdsBuilder::Dx10(DXGI_FORMAT_R24G8_TYPELESS).Build(some),
-        DdsBuilder::Dx10(0xFFFFFFFF).Build(some),
-        DdsBuilder::FourCC("JUNK").Build(some),
-        DdsBuilder::FourCC("DXT1").Size(0xFFFFFFFF, 0xFFFFFFFF).Mips(0xFFFFFFFF).Build(some),
-        DdsBuilder::Masks(DdsBuilder::PfLuminance, 8, 0xFFFF, 0, 0, 0).Build(some),  // mask wider than the texel
-        DdsBuilder(p8).Build(PatternBytes(1000, 2)),                                   // palette cut short
-        DdsBuilder(p8).Build(PatternBytes(1024 + 15, 2)),                              // indices cut short
-        // Shapes: a partial cube, a cube with five faces' data, a non-square
-        // cube, a volume short of a slice, an array or volume over the
-        // device's limits, a volume array, unknown and 1D dimensions.
-        DdsBuilder::FourCC("DXT1").Caps2(0x200 | 0x7C00).Build(some),
-        DdsBuilder::FourCC("DXT1").Caps2(DdsBuilder::Caps2Cube).Build(PatternBytes(5 * 8, 3)),
-        DdsBuilder(rgba8).Size(8, 4).Extended(3, cube, 1).Build(some),
-        DdsBuilder(rgba8).Extended(4, 0, 1).Depth(4).Build(PatternBytes(3 * 64, 4)),
-        DdsBuilder(rgba8).Size(1, 1).Extended(3, 0, 2049).Build(plenty),
-        DdsBuilder(rgba8).Size(1, 1).Extended(3, cube, 342).Build(plenty),
-        DdsBuilder(rgba8).Size(4096, 1).Extended(4, 0, 1).Build(plenty),
-        DdsBuilder(rgba8).Size(1, 1).Extended(0, 0, 1).Caps2(DdsBuilder::Caps2Volume).Depth(2049).Build(plenty),
-        DdsBuilder(rgba8).Extended(4, 0, 2).Depth(2).Build(some),
-        DdsBuilder(rgba8).Extended(5, 0, 1).Build(some),
-        DdsBuilder(rgba8).Extended(2, 0, 1).Build(some),
-    };
-    for (size_t i = 0; i < sizeof(files) / sizeof(files[0]); ++i)
-        EXPECT_EQ(Load(files[i]), E_FAIL) << "file " << i;
+    for (const RefusedDds& file : RefusedDdsFiles())
+        EXPECT_EQ(Load(file.bytes), E_FAIL) << file.why;
     EXPECT_EQ(DeviceReferences(), before);
 }
 
