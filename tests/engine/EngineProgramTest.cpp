@@ -93,6 +93,17 @@ bool ShowsTheScene(const ScreenCapture& capture)
            NoneOf(capture, middleX - 10, middleY - 10, middleX + 10, middleY + 10, Blue);
 }
 
+// Green, and neither red nor blue, all over the middle of the screen.
+bool ShowsAGreenCube(const ScreenCapture& capture)
+{
+    const int middleX = capture.Width() / 2, middleY = capture.Height() / 2;
+    for (int y = middleY - 10; y < middleY + 10; ++y)
+        for (int x = middleX - 10; x < middleX + 10; ++x)
+            if ((capture.Pixel(x, y) & 0xFF00FF) != 0 || (capture.Pixel(x, y) & 0x00FF00) == 0)
+                return false;
+    return true;
+}
+
 int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
 {
     int differing = 0;
@@ -199,18 +210,7 @@ TEST(EngineProgram, APngSavedAsItsTextureIsDrawnAndClosingTheWindowEndsItWithZer
     HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
     ASSERT_NE(window, nullptr);
     ScreenCapture capture;
-    EXPECT_TRUE(CaptureWhen(ExpectedWindowRect(),
-                            [](const ScreenCapture& c) {
-                                const int x = c.Width() / 2, y = c.Height() / 2;
-                                bool green = true;
-                                for (int dy = -10; dy < 10; ++dy)
-                                    for (int dx = -10; dx < 10; ++dx)
-                                        green = green && (c.Pixel(x + dx, y + dy) & 0xFF00FF) == 0 &&
-                                                (c.Pixel(x + dx, y + dy) & 0xFF00) != 0;
-                                return green;
-                            },
-                            capture))
-        << "a green cube in the middle";
+    EXPECT_TRUE(CaptureWhen(ExpectedWindowRect(), ShowsAGreenCube, capture)) << "a green cube in the middle";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
