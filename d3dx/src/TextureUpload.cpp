@@ -10,12 +10,20 @@ HRESULT TextureUpload::Create(ID3D11Device* device, const MipChain& chain, const
 {
     *view = nullptr;
     // Subresources go level by level within each image, image after image;
-    // only volumes have slices.
+    // only volumes have slices. Those of one cube map or less need no memory
+    // of their own.
     const bool volume = chain.Kind() == TextureKind::Volume;
     const size_t subresources = static_cast<size_t>(chain.ArraySize()) * chain.LevelCount();
-    std::unique_ptr<D3D11_SUBRESOURCE_DATA[]> initialData(new (std::nothrow) D3D11_SUBRESOURCE_DATA[subresources]);
-    if (!initialData)
-        return E_OUTOFMEMORY;
+    D3D11_SUBRESOURCE_DATA few[6 * MipChain::MaxLevels] = {};
+    std::unique_ptr<D3D11_SUBRESOURCE_DATA[]> many;
+    D3D11_SUBRESOURCE_DATA* initialData = few;
+    if (subresources > sizeof(few) / sizeof(few[0]))
+    {
+        many.reset(new (std::nothrow) D3D11_SUBRESOURCE_DATA[subresources]);
+        if (!many)
+            return E_OUTOFMEMORY;
+        initialData = many.get();
+    }
     for (UINT image = 0; image < chain.ArraySize(); ++image)
         for (UINT level = 0; level < chain.LevelCount(); ++level)
         {
@@ -26,7 +34,7 @@ HRESULT TextureUpload::Create(ID3D11Device* device, const MipChain& chain, const
         }
 
     ID3D11Resource* texture = nullptr;
-    HRESULT result = CreateTexture(device, chain, usage, initialData.get(), &texture);
+    HRESULT result = CreateTexture(device, chain, usage, initialData, &texture);
     if (FAILED(result))
         return result;
     result = device->CreateShaderResourceView(texture, nullptr, view);
