@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,17 @@ bool ShowsTheScene(const ScreenCapture& capture)
            AllOf(capture, width - corner, height - corner, width, height, Black) &&
            NoneOf(capture, middleX - 10, middleY - 10, middleX + 10, middleY + 10, Black) &&
            NoneOf(capture, middleX - 10, middleY - 10, middleX + 10, middleY + 10, Blue);
+}
+
+// Green, and neither red nor blue, all over the middle of the screen.
+bool ShowsAGreenCube(const ScreenCapture& capture)
+{
+    const int middleX = capture.Width() / 2, middleY = capture.Height() / 2;
+    for (int y = middleY - 10; y < middleY + 10; ++y)
+        for (int x = middleX - 10; x < middleX + 10; ++x)
+            if ((capture.Pixel(x, y) & 0xFF00FF) != 0 || (capture.Pixel(x, y) & 0x00FF00) == 0)
+                return false;
+    return true;
 }
 
 int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
@@ -176,12 +189,28 @@ TEST(EngineProgram, ItDrawsTheSpinningCubeUnderTheOverlayAndHoldingEscapeEndsIt)
     EXPECT_EQ(exitCode, 0u);
 }
 
-TEST(EngineProgram, ClosingTheWindowEndsItWithZero)
+// A PNG saved as the texture: the loader goes by the content, so the cube is
+// drawn green (no red or blue under a white light); closing the window ends it.
+TEST(EngineProgram, APngSavedAsItsTextureIsDrawnAndClosingTheWindowEndsItWithZero)
 {
+    std::ifstream png("../imagemagick/green.png", std::ios::binary);
+    if (!png)
+        GTEST_SKIP() << "ImageMagick wrote no PNG on this build host";
+    const std::string green{std::istreambuf_iterator<char>(png), {}};
+    const std::filesystem::path program = std::filesystem::absolute("Engine.exe");
+    Sandbox sandbox;
+    ASSERT_TRUE(sandbox.Ok());
+    std::filesystem::create_directories(sandbox.EnginePath("data"));
+    for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/cube.txt"})
+        ASSERT_TRUE(sandbox.CopyEngineFile(file)) << file;
+    ASSERT_TRUE(sandbox.WriteEngineFile("data/seafloor.dds", green));
+
     ChildProcess engine;
-    ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
+    ASSERT_TRUE(engine.Start(program.wstring(), L""));
     HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
     ASSERT_NE(window, nullptr);
+    ScreenCapture capture;
+    EXPECT_TRUE(CaptureWhen(ExpectedWindowRect(), ShowsAGreenCube, capture)) << "a green cube in the middle";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
