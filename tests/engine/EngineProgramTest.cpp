@@ -92,6 +92,17 @@ bool ShowsTheScene(const ScreenCapture& capture)
            NoneOf(capture, middleX - 10, middleY - 10, middleX + 10, middleY + 10, Blue);
 }
 
+// Green, and neither red nor blue, all over the middle of the screen.
+bool ShowsAGreenCube(const ScreenCapture& capture)
+{
+    const int middleX = capture.Width() / 2, middleY = capture.Height() / 2;
+    for (int y = middleY - 10; y < middleY + 10; ++y)
+        for (int x = middleX - 10; x < middleX + 10; ++x)
+            if ((capture.Pixel(x, y) & 0xFF00FF) != 0 || (capture.Pixel(x, y) & 0x00FF00) == 0)
+                return false;
+    return true;
+}
+
 int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
 {
     int differing = 0;
@@ -157,12 +168,26 @@ TEST(EngineProgram, ItDrawsTheSpinningCubeUnderTheOverlayAndHoldingEscapeEndsIt)
     EXPECT_EQ(exitCode, 0u);
 }
 
-TEST(EngineProgram, ClosingTheWindowEndsItWithZero)
+// A PNG saved as the texture: the loader goes by the content, so the cube is
+// drawn green (no red or blue under a white light); closing the window ends it.
+TEST(EngineProgram, APngSavedAsItsTextureIsDrawnAndClosingTheWindowEndsItWithZero)
 {
+    const std::string green = TempFolder::ReadBytes("../imagemagick/green.png");
+    if (green.empty())
+        GTEST_SKIP() << "ImageMagick wrote no PNG on this build host";
+    const std::filesystem::path program = std::filesystem::absolute("Engine.exe");
+    TempFolder build;
+    ASSERT_TRUE(build.Enter("bin"));
+    for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/cube.txt"})
+        ASSERT_TRUE(build.Copy(std::string("Engine/") + file, "..")) << file;
+    ASSERT_FALSE(build.Write("Engine/data/seafloor.dds", green).empty());
+
     ChildProcess engine;
-    ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
+    ASSERT_TRUE(engine.Start(program.wstring(), L""));
     HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
     ASSERT_NE(window, nullptr);
+    ScreenCapture capture;
+    EXPECT_TRUE(CaptureWhen(ExpectedWindowRect(), ShowsAGreenCube, capture)) << "a green cube in the middle";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
