@@ -9,7 +9,7 @@ namespace
 {
 bool IsDigit(char c)
 {
-    return c >= '0' && c <= '9';
+    return static_cast<unsigned>(c - '0') <= 9;
 }
 
 // Up to this many digits fit exactly in 64 bits.
@@ -34,16 +34,10 @@ struct NumberText
     std::size_t integerDigits = 0;
     const char* fraction = nullptr;     // digits after the point
     std::size_t fractionDigits = 0;
+    std::uint64_t mantissa = 0;         // all the digits, modulo 2^64
     std::int64_t exponent = 0;          // the written exponent
     bool negative = false;
 };
-
-std::uint64_t Accumulate(const char* digits, std::size_t count, std::uint64_t value)
-{
-    for (std::size_t i = 0; i < count; ++i)
-        value = value * 10 + static_cast<unsigned>(digits[i] - '0');
-    return value;
-}
 
 // Short numbers whose digits and power of ten are exact floats: one correctly
 // rounded operation gives the answer.
@@ -51,8 +45,7 @@ bool ExactValue(const NumberText& number, float& value)
 {
     if (number.integerDigits + number.fractionDigits > MantissaDigits)
         return false;
-    std::uint64_t mantissa = Accumulate(number.integer, number.integerDigits, 0);
-    mantissa = Accumulate(number.fraction, number.fractionDigits, mantissa);
+    std::uint64_t mantissa = number.mantissa;
     std::int64_t exponent = number.exponent - static_cast<std::int64_t>(number.fractionDigits);
     if (mantissa == 0)
     {
@@ -115,10 +108,11 @@ bool ConvertedValue(const NumberText& number, const char* last, float& value)
     return true;
 }
 
-const char* SkipDigits(const char* p, const char* end)
+// Skips digits, appending them to value.
+const char* ScanDigits(const char* p, const char* end, std::uint64_t& value)
 {
-    while (p != end && IsDigit(*p))
-        ++p;
+    for (; p != end && IsDigit(*p); ++p)
+        value = value * 10 + static_cast<unsigned>(*p - '0');
     return p;
 }
 
@@ -179,18 +173,24 @@ bool StreamNumberScanner::ScanFloat(const char*& p, const char* end, float& valu
 {
     // The stream collects: an optional sign, digits with at most one '.', and,
     // once a digit was seen, 'e' or 'E' with an optional sign and digits.
+    p = SkipSpace(p, end);
+    if (p == end)
+    {
+        value = 0.0f;
+        return false;
+    }
     NumberText number;
     number.first = p;
     number.negative = *p == '-';
     if (*p == '-' || *p == '+')
         ++p;
     number.integer = p;
-    p = SkipDigits(p, end);
+    p = ScanDigits(p, end, number.mantissa);
     number.integerDigits = static_cast<std::size_t>(p - number.integer);
     if (p != end && *p == '.')
     {
         number.fraction = ++p;
-        p = SkipDigits(p, end);
+        p = ScanDigits(p, end, number.mantissa);
         number.fractionDigits = static_cast<std::size_t>(p - number.fraction);
     }
     if (number.integerDigits + number.fractionDigits == 0)

@@ -17,9 +17,9 @@ public:
     // stream fails (no digits, out of int range, end of text). Advances p.
     static bool ScanInt(const char*& p, const char* end, int& value);
 
-    // Extracts one float starting at p (white space already skipped, p < end).
-    // Returns false where the stream fails; value then holds what the stream
-    // stores: 0, or the largest finite float of the sign on overflow.
-    // An underflowing number is no failure (0 or a denormal).
+    // Extracts a float after skipping white space. Returns false where the
+    // stream fails (end of text, no number, overflow); value then holds what
+    // the stream stores: 0, or the largest finite float of the sign on
+    // overflow. An underflowing number is no failure (0 or a denormal).
     static bool ScanFloat(const char*& p, const char* end, float& value);
 };
