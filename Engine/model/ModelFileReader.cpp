@@ -137,9 +137,7 @@ bool ModelFileReader::RestCanHold(const char* p, const char* end, int vertexCoun
 // reads nothing more: the failing one stores its own value, every later field 0.
 void ModelFileReader::ReadFields(const char* p, const char* end, float* fields, std::size_t fieldCount)
 {
-    std::size_t filled = 0;
-    while (filled < fieldCount && StreamNumberScanner::ScanFloat(p, end, fields[filled]))
-        ++filled;
+    std::size_t filled = StreamNumberScanner::ScanFloats(p, end, fields, fieldCount);
     if (filled < fieldCount)
         ++filled;
     std::fill(fields + filled, fields + fieldCount, 0.0f);

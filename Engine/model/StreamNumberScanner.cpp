@@ -7,9 +7,32 @@
 
 namespace
 {
+// ' ' and '\t' to '\r', as bits of their codes.
+const std::uint64_t SpaceCodes = (std::uint64_t(1) << ' ') | 0x3E00;
+
+bool IsSpace(char c)
+{
+    const unsigned code = static_cast<unsigned char>(c);
+    return code <= ' ' && ((SpaceCodes >> code) & 1) != 0;
+}
+
+// Skips white space; returns the first other character's position or end.
+const char* SkipSpace(const char* p, const char* end)
+{
+    while (p != end && IsSpace(*p))
+        ++p;
+    return p;
+}
+
+// A character's digit value, or above 9 for anything else.
+unsigned DigitValue(char c)
+{
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';
+}
+
 bool IsDigit(char c)
 {
-    return static_cast<unsigned>(c - '0') <= 9;
+    return DigitValue(c) <= 9;
 }
 
 // Up to this many digits fit exactly in 64 bits.
@@ -111,8 +134,8 @@ bool ConvertedValue(const NumberText& number, const char* last, float& value)
 // Skips digits, appending them to value.
 const char* ScanDigits(const char* p, const char* end, std::uint64_t& value)
 {
-    for (; p != end && IsDigit(*p); ++p)
-        value = value * 10 + static_cast<unsigned>(*p - '0');
+    for (unsigned digit = 0; p != end && (digit = DigitValue(*p)) <= 9; ++p)
+        value = value * 10 + digit;
     return p;
 }
 
@@ -133,52 +156,54 @@ bool ScanExponent(const char*& p, const char* end, std::int64_t& exponent)
     exponent = negative ? -magnitude : magnitude;
     return true;
 }
-}
 
-const char* StreamNumberScanner::SkipSpace(const char* p, const char* end)
+// Most numbers are short decimals: a sign, one to seven digits with at most
+// one '.' among them, and no exponent. Their digits are an exact float, so one
+// division by an exact power of ten gives the correctly rounded value.
+const std::size_t ShortDecimalDigits = 7;
+
+// Appends digits up to the first other character, which the caller knows is there.
+const char* AppendDigits(const char* p, std::uint32_t& value)
 {
-    while (p != end && IsSpace(*p))
-        ++p;
+    for (unsigned digit = 0; (digit = DigitValue(*p)) <= 9; ++p)
+        value = value * 10 + digit;
     return p;
 }
 
-bool StreamNumberScanner::ScanInt(const char*& p, const char* end, int& value)
+// Reads a short decimal without checking for the end of the text: only for
+// numbers with white space after them, which stops every scan here. False,
+// with p unmoved, for any other number.
+bool ShortDecimal(const char*& p, float& value)
 {
-    p = SkipSpace(p, end);
-    if (p == end)
-        return false;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    const std::uint64_t limit = negative ? std::uint64_t(2147483648u) : std::uint64_t(2147483647u);
-    std::uint64_t magnitude = 0;
-    bool anyDigit = false;
-    bool overflow = false;
-    for (; p != end && IsDigit(*p); ++p)
+    const char* q = p;
+    const bool negative = *q == '-';
+    if (*q == '-' || *q == '+')
+        ++q;
+    std::uint32_t digits = 0;
+    const char* const integer = q;
+    q = AppendDigits(q, digits);
+    std::size_t digitCount = static_cast<std::size_t>(q - integer);
+    std::size_t fractionDigits = 0;
+    if (*q == '.')
     {
-        anyDigit = true;
-        if (!overflow)
-        {
-            magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
-            overflow = magnitude > limit;
-        }
+        const char* const fraction = ++q;
+        q = AppendDigits(q, digits);
+        fractionDigits = static_cast<std::size_t>(q - fraction);
+        digitCount += fractionDigits;
     }
-    if (!anyDigit || overflow)
+    if (digitCount == 0 || digitCount > ShortDecimalDigits || *q == 'e' || *q == 'E')
         return false;
-    value = static_cast<int>(negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude));
+    const float magnitude = static_cast<float>(static_cast<std::int32_t>(digits)) / PowersOfTen[fractionDigits];
+    value = negative ? -magnitude : magnitude;
+    p = q;
     return true;
 }
 
-bool StreamNumberScanner::ScanFloat(const char*& p, const char* end, float& value)
+// Extracts one float of any form starting at p (white space skipped, p < end).
+bool ScanFloat(const char*& p, const char* end, float& value)
 {
     // The stream collects: an optional sign, digits with at most one '.', and,
     // once a digit was seen, 'e' or 'E' with an optional sign and digits.
-    p = SkipSpace(p, end);
-    if (p == end)
-    {
-        value = 0.0f;
-        return false;
-    }
     NumberText number;
     number.first = p;
     number.negative = *p == '-';
@@ -210,4 +235,55 @@ bool StreamNumberScanner::ScanFloat(const char*& p, const char* end, float& valu
     if (ExactValue(number, value))
         return true;
     return ConvertedValue(number, p, value);
+}
+}
+
+bool StreamNumberScanner::ScanInt(const char*& p, const char* end, int& value)
+{
+    p = SkipSpace(p, end);
+    if (p == end)
+        return false;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    const std::uint64_t limit = negative ? std::uint64_t(2147483648u) : std::uint64_t(2147483647u);
+    std::uint64_t magnitude = 0;
+    bool anyDigit = false;
+    bool overflow = false;
+    for (; p != end && IsDigit(*p); ++p)
+    {
+        anyDigit = true;
+        if (!overflow)
+        {
+            magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+            overflow = magnitude > limit;
+        }
+    }
+    if (!anyDigit || overflow)
+        return false;
+    value = static_cast<int>(negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude));
+    return true;
+}
+
+std::size_t StreamNumberScanner::ScanFloats(const char* p, const char* end, float* values, std::size_t count)
+{
+    // No number holds white space: one that starts before the text's last
+    // white space ends before the text does, and may be a short decimal.
+    const char* afterLastSpace = end;
+    while (afterLastSpace != p && !IsSpace(afterLastSpace[-1]))
+        --afterLastSpace;
+    for (std::size_t scanned = 0; scanned < count; ++scanned)
+    {
+        p = SkipSpace(p, end);
+        if (p == end)
+        {
+            values[scanned] = 0.0f;
+            return scanned;
+        }
+        if (p < afterLastSpace && ShortDecimal(p, values[scanned]))
+            continue;
+        if (!ScanFloat(p, end, values[scanned]))
+            return scanned;
+    }
+    return count;
 }
