@@ -1,8 +1,10 @@
 // Arbitrary bytes into the DDS reader. A refused file describes nothing; an
-// accepted one describes levels that follow the header back to back, lie
-// inside the buffer and need every byte up to the last one. Accepted files
-// then go through what the texture loader does with them: widening, copying
-// into a mip chain and generating the missing levels.
+// accepted one describes a shape the device takes and levels that follow the
+// header (and palette) back to back, image after image, lie inside the
+// buffer and need every byte up to the last one. Accepted files then go
+// through the decoder the texture loader uses: widening, copying into a mip
+// chain and generating the missing levels.
+#include "DdsDecoder.h"
 #include "DdsFile.h"
 #include "FuzzCheck.h"
 #include "MipChain.h"
@@ -23,41 +25,64 @@ bool HasExtendedHeader(const uint8_t* data, size_t size)
 
 void CheckRefused(const DdsFile& dds)
 {
-    Require(dds.LevelCount() == 0 && dds.Width() == 0 && dds.Height() == 0 && dds.Format() == 0,
+    Require(dds.LevelCount() == 0 && dds.Width() == 0 && dds.Height() == 0 && dds.Depth() == 0 &&
+                dds.ArraySize() == 0 && dds.Format() == 0,
             "a refused file describes no texture");
 }
 
-// Returns the end of the last level.
-uint64_t CheckLevels(const DdsFile& dds, const uint8_t* data, size_t size)
+uint32_t Halved(uint32_t size, uint32_t level)
 {
-    Require(dds.Width() >= 1 && dds.Width() <= DdsFile::MaxDimension && dds.Height() >= 1 &&
-                dds.Height() <= DdsFile::MaxDimension,
+    return size >> level ? size >> level : 1;
+}
+
+void CheckShape(const DdsFile& dds)
+{
+    const bool volume = dds.Kind() == TextureKind::Volume;
+    const uint32_t limit = volume ? DdsFile::MaxVolumeDimension : DdsFile::MaxDimension;
+    Require(dds.Width() >= 1 && dds.Width() <= limit && dds.Height() >= 1 && dds.Height() <= limit &&
+                dds.Depth() >= 1 && dds.Depth() <= limit,
             "the size is one the device takes");
-    Require(dds.LevelCount() >= 1 && dds.LevelCount() <= DdsFile::FullChainLength(dds.Width(), dds.Height()),
+    Require(volume || dds.Depth() == 1, "only volumes have depth");
+    Require(dds.ArraySize() >= 1 && dds.ArraySize() <= DdsFile::MaxArraySize, "the array size is one the device takes");
+    Require(!volume || dds.ArraySize() == 1, "a volume is one image");
+    Require(dds.Kind() != TextureKind::Cube || (dds.ArraySize() % 6 == 0 && dds.Width() == dds.Height()),
+            "cube maps have six square faces");
+    Require(dds.LevelCount() >= 1 && dds.LevelCount() <= DdsFile::FullChainLength(dds.Width(), dds.Height(), dds.Depth()),
             "the level count fits the size");
     Require(PixelFormatTable::Find(dds.Format()) != nullptr, "the format is a known one");
     Require((dds.Encoding() == SourceEncoding::AsStored) ==
                 (PixelWidener::TargetFormat(dds.Encoding()) == DxgiFormat::Unknown),
             "widened files name their target format");
+    Require(PixelWidener::UsesPalette(dds.Encoding()) == (dds.PaletteOffset() != 0), "palettes go with indices");
+}
 
+// Returns the end of the last level of the last image.
+uint64_t CheckLevels(const DdsFile& dds, const uint8_t* data, size_t size)
+{
     uint64_t end = HasExtendedHeader(data, size) ? 148 : 128;
-    for (uint32_t i = 0; i < dds.LevelCount(); ++i)
+    if (dds.PaletteOffset() != 0)
     {
-        const DdsLevel& level = dds.Level(i);
-        const uint32_t width = dds.Width() >> i ? dds.Width() >> i : 1;
-        const uint32_t height = dds.Height() >> i ? dds.Height() >> i : 1;
-        Require(level.width == width && level.height == height, "each level halves the one above");
-        Require(level.offset == end, "levels follow the header back to back");
-        Require(level.size > 0 && level.size == static_cast<uint64_t>(level.rowPitch) * level.rowCount,
-                "a level is its rows");
-        Require(level.offset <= size && size - level.offset >= level.size, "every level lies inside the buffer");
-        const uint32_t storedBits = PixelWidener::StoredBits(dds.Encoding());
-        if (storedBits != 0)
-            Require(static_cast<uint64_t>(level.rowPitch) * 8 >= static_cast<uint64_t>(level.width) * storedBits &&
-                        level.rowCount == level.height,
-                    "a widened row holds its texels");
-        end = level.offset + level.size;
+        Require(dds.PaletteOffset() == end, "the palette follows the header");
+        end += PixelWidener::PaletteBytes;
     }
+    const uint32_t storedBits = PixelWidener::StoredBits(dds.Encoding());
+    for (uint32_t image = 0; image < dds.ArraySize(); ++image)
+        for (uint32_t i = 0; i < dds.LevelCount(); ++i)
+        {
+            const DdsLevel& level = dds.Level(i);
+            Require(level.width == Halved(dds.Width(), i) && level.height == Halved(dds.Height(), i) &&
+                        level.depth == Halved(dds.Depth(), i),
+                    "each level halves the one above");
+            Require(dds.LevelOffset(image, i) == end, "levels follow the header back to back");
+            Require(level.size > 0 && level.size == static_cast<uint64_t>(level.rowPitch) * level.rowCount * level.depth,
+                    "a level is its rows");
+            Require(end <= size && size - end >= level.size, "every level lies inside the buffer");
+            if (storedBits != 0)
+                Require(static_cast<uint64_t>(level.rowPitch) * 8 >= static_cast<uint64_t>(level.width) * storedBits &&
+                            level.rowCount == level.height,
+                        "a widened row holds its texels");
+            end += level.size;
+        }
     return end;
 }
 
@@ -70,36 +95,21 @@ void CheckNeedsExactlyItsLevels(const DdsFile& dds, const uint8_t* data, uint64_
     DdsFile exact;
     Require(exact.Parse(data, static_cast<size_t>(end)), "a file without trailing bytes is accepted");
     Require(exact.LevelCount() == dds.LevelCount() && exact.Format() == dds.Format() &&
-                exact.Encoding() == dds.Encoding(),
+                exact.Encoding() == dds.Encoding() && exact.ArraySize() == dds.ArraySize() &&
+                exact.Depth() == dds.Depth() && exact.Kind() == dds.Kind(),
             "trailing bytes change nothing");
 }
 
-// As the texture loader copies a stored level into its chain.
-void CopyStoredLevel(const DdsFile& dds, const uint8_t* data, uint32_t index, MipChain& chain)
+// The loader's default, the full chain. Widening to four channels (at most 4
+// x) and the generated levels (at most as much again, for an image one texel
+// thin) bound what the chain may take for the file's texels.
+void Decode(const DdsFile& dds, const uint8_t* data)
 {
-    const DdsLevel& stored = dds.Level(index);
-    const MipLevel& target = chain.Level(index);
-    const bool widened = dds.Encoding() != SourceEncoding::AsStored;
-    Require(target.rowCount >= stored.rowCount, "the chain level has the stored rows");
-    Require(widened || target.rowPitch >= stored.rowPitch, "the chain level's rows hold the stored rows");
-    if (target.size > stored.size)
-        std::memset(chain.Data(index), 0, static_cast<size_t>(target.size));
-    for (uint32_t row = 0; row < stored.rowCount; ++row)
-    {
-        const uint8_t* source = data + stored.offset + static_cast<uint64_t>(row) * stored.rowPitch;
-        uint8_t* destination = chain.Data(index) + static_cast<size_t>(row) * target.rowPitch;
-        if (widened)
-            PixelWidener::WidenRow(dds.Encoding(), source, stored.width, destination);
-        else
-            std::memcpy(destination, source, stored.rowPitch);
-    }
-}
-
-// Widening to four channels (at most 4 x) and the generated levels (at most
-// as much again, for an image one texel thin) bound what the chain may take
-// for the file's texels.
-void CheckChainSize(const DdsFile& dds, const MipChain& chain)
-{
+    MipChain chain;
+    Require(DdsDecoder::Decode(dds, data, 0, chain), "an accepted file's chain can be laid out");
+    Require(chain.Kind() == dds.Kind() && chain.ArraySize() == dds.ArraySize() &&
+                chain.Level(0).depth == dds.Depth() && chain.LevelCount() >= dds.LevelCount(),
+            "the chain has the file's shape and at least its levels");
     uint64_t stored = 0;
     for (uint32_t i = 0; i < dds.LevelCount(); ++i)
         stored += dds.Level(i).size;
@@ -107,28 +117,6 @@ void CheckChainSize(const DdsFile& dds, const MipChain& chain)
     for (uint32_t i = 0; i < chain.LevelCount(); ++i)
         total += chain.Level(i).size;
     Require(total <= 8 * stored, "the chain takes memory the file's texels justify");
-}
-
-// The loader's default: the full chain, stored levels first, the rest
-// generated where the format can be averaged; blocks padded to whole blocks.
-void Decode(const DdsFile& dds, const uint8_t* data)
-{
-    const PixelFormatInfo* info = PixelFormatTable::Find(dds.Format());
-    const uint32_t stored = dds.LevelCount();
-    uint32_t levels = MipChain::ChainLength(dds.Width(), dds.Height(), 0);
-    if (!PixelFormatTable::CanFilter(*info) && levels > stored)
-        levels = stored;
-    const bool blocks = PixelFormatTable::IsBlockCompressed(*info);
-    const uint32_t width = blocks ? (dds.Width() + 3) & ~3u : dds.Width();
-    const uint32_t height = blocks ? (dds.Height() + 3) & ~3u : dds.Height();
-
-    MipChain chain;
-    Require(chain.Allocate(dds.Format(), width, height, levels), "an accepted file's chain can be laid out");
-    CheckChainSize(dds, chain);
-    const uint32_t copied = levels < stored ? levels : stored;
-    for (uint32_t i = 0; i < copied; ++i)
-        CopyStoredLevel(dds, data, i, chain);
-    Require(chain.GenerateFrom(copied), "missing levels are generated");
 }
 }
 
@@ -140,6 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CheckRefused(dds);
         return 0;
     }
+    CheckShape(dds);
     const uint64_t end = CheckLevels(dds, data, size);
     CheckNeedsExactlyItsLevels(dds, data, end);
     Decode(dds, data);

@@ -1,6 +1,7 @@
 // Writes the DDS fuzzer's seed corpus into the folder named on the command
 // line: a small file of every pixel layout the reader accepts, the sizes and
-// chains its tests single out, and a few near misses it must refuse.
+// chains its tests single out, cube maps, arrays, volumes, palettes and the
+// spellings other writers use, and a few near misses it must refuse.
 #include "DdsBuilder.h"
 
 #include <cstdio>
@@ -112,12 +113,59 @@ std::vector<Seed> EdgeCases()
         {"a8_16384x1", DdsBuilder::Masks(DdsBuilder::PfAlpha, 8, 0, 0, 0, 0xFF).Size(16384, 1), 16384},
         // Refused.
         {"no_dxt1_short", DdsBuilder(dxt1).Size(8, 8), 31},
-        {"no_cube", DdsBuilder(rgba8).Caps2(0x200 | 0xFC00), 64 * 6},
-        {"no_volume", DdsBuilder(rgba8).Caps2(0x200000), 64 * 4},
-        {"no_array2", DdsBuilder(rgba8).Extended(3, 0, 2), 128},
+        // An explicit 2D dimension outweighs the classic cube and volume bits.
+        {"dx10_2d_with_cube_bits", DdsBuilder(rgba8).Caps2(0x200 | 0xFC00), 64 * 6},
+        {"dx10_2d_with_volume_bit", DdsBuilder(rgba8).Caps2(0x200000), 64 * 4},
+        {"dx10_array2", DdsBuilder(rgba8).Extended(3, 0, 2), 128},
         {"no_mips_beyond_chain", DdsBuilder(rgba8).Size(4, 4).Mips(4), 64 + 16 + 4 + 4},
         {"no_width_16385", DdsBuilder(l8).Size(16385, 1), 16385},
-        {"no_typeless", DdsBuilder::Dx10(27), 64},
+        {"dx10_rgba8_typeless", DdsBuilder::Dx10(27), 64},
+    };
+}
+
+std::vector<Seed> ShapesAndSpellings()
+{
+    const DdsBuilder rgba8 = DdsBuilder::Dx10(28);
+    const DdsBuilder bc1 = DdsBuilder::Dx10(71);
+    const DdsBuilder p8 = DdsBuilder::Masks(DdsBuilder::PfPalette8, 8, 0, 0, 0, 0);
+    const DdsBuilder l8 = DdsBuilder::Masks(Luminance, 8, 0xFF, 0, 0, 0);
+    const uint32_t cube = 0x4;
+    const uint32_t palette = 1024;
+    return {
+        {"a4l4", DdsBuilder::Masks(Luminance | DdsBuilder::PfAlphaPixels, 8, 0xF, 0, 0, 0xF0), 16},
+        {"a4l4_repeated", DdsBuilder::Masks(Luminance, 8, 0xF, 0xF, 0xF, 0xF0), 16},
+        {"l8_repeated", DdsBuilder::Masks(Luminance, 8, 0xFF, 0xFF, 0xFF, 0), 16},
+        {"a8l8_repeated", DdsBuilder::Masks(Luminance | DdsBuilder::PfAlphaPixels, 16, 0xFF, 0xFF, 0xFF, 0xFF00), 32},
+        {"l16_repeated", DdsBuilder::Masks(Luminance, 16, 0xFFFF, 0xFFFF, 0xFFFF, 0), 32},
+        {"p8", DdsBuilder(p8), palette + 16},
+        {"a8p8", DdsBuilder::Masks(DdsBuilder::PfPalette8 | DdsBuilder::PfAlphaPixels, 16, 0, 0, 0, 0xFF00), palette + 32},
+        {"p8_3x5_chain", DdsBuilder(p8).Size(3, 5).Mips(3), palette + 15 + 2 + 1},
+        {"dx10_bc1_typeless", DdsBuilder::Dx10(70), 8},
+        {"dx10_bc7_typeless", DdsBuilder::Dx10(97), 16},
+        {"dx10_r32_typeless", DdsBuilder::Dx10(39), 64},
+        {"dx10_bc3srgb", DdsBuilder::Dx10(78), 16},
+        {"dx10_bgra8srgb", DdsBuilder::Dx10(91), 64},
+        {"dx10_array0", DdsBuilder(bc1).Extended(3, 0, 0), 8},
+        {"dx10_dimension0", DdsBuilder(rgba8).Extended(0, 0, 1), 64},
+        {"cube_rgba8_4x4_chain",
+         DdsBuilder::Masks(RgbAlpha, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000u).Caps2(0xFE00).Mips(3), 6 * (64 + 16 + 4)},
+        {"cube_p8_2x2", DdsBuilder(p8).Size(2, 2).Caps2(0xFE00), palette + 6 * 4},
+        {"dx10_cube_bc1_8x8", DdsBuilder(bc1).Size(8, 8).Extended(3, cube, 1), 6 * 32},
+        {"dx10_two_cubes", DdsBuilder(rgba8).Size(1, 1).Extended(3, cube, 2), 12 * 4},
+        {"dx10_dimension0_cube", DdsBuilder(rgba8).Size(1, 1).Extended(0, 0, 0).Caps2(0xFE00), 6 * 4},
+        {"dx10_array3_bc1_5x3_chain", DdsBuilder(bc1).Size(5, 3).Mips(2).Extended(3, 0, 3), 3 * 24},
+        {"volume_l8_4x4x3_chain", DdsBuilder(l8).Caps2(0x200000).Depth(3).Mips(3), 48 + 4 + 1},
+        {"volume_dxt1_by_depth", DdsBuilder::FourCC("DXT1").Depth(2), 16},
+        {"dx10_volume_rgba8_3x2x5_chain", DdsBuilder(rgba8).Size(3, 2).Mips(3).Extended(4, 0, 0).Depth(5), 132},
+        {"dx10_dimension0_volume", DdsBuilder(rgba8).Size(1, 1).Extended(0, 0, 1).Caps2(0x200000).Depth(4).Mips(3),
+         7 * 4},
+        // Refused.
+        {"no_partial_cube", DdsBuilder::FourCC("DXT1").Caps2(0x200 | 0x7C00), 6 * 8},
+        {"no_cube_not_square", DdsBuilder(rgba8).Size(4, 2).Extended(3, cube, 1), 6 * 32},
+        {"no_volume_array", DdsBuilder(rgba8).Extended(4, 0, 2).Depth(2), 4 * 64},
+        {"no_array_2049", DdsBuilder(rgba8).Size(1, 1).Extended(3, 0, 2049), 2049 * 4},
+        {"no_p8_palette_short", DdsBuilder(p8), palette - 24},
+        {"no_l8_mask_too_wide", DdsBuilder::Masks(Luminance, 8, 0xFFFF, 0, 0, 0), 16},
     };
 }
 }
@@ -136,6 +184,8 @@ int main(int argc, char** argv)
         written = Write(folder, layout.name, layout.builder.Build(PatternBytes(layout.bytesFor4x4, seed++))) && written;
     for (const Seed& edge : EdgeCases())
         written = Write(folder, edge.name, edge.builder.Build(PatternBytes(edge.payload, seed++))) && written;
+    for (const Seed& shape : ShapesAndSpellings())
+        written = Write(folder, shape.name, shape.builder.Build(PatternBytes(shape.payload, seed++))) && written;
     if (!written)
         std::fprintf(stderr, "could not write every seed into %s\n", folder.c_str());
     return written ? 0 : 1;

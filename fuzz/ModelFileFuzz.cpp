@@ -1,8 +1,6 @@
 // Arbitrary bytes into the model-file reader, side by side with the plain
 // stream reading of the tests: the result, the count and every float's bits
 // must be the stream's, and no allocation may exceed what the file justifies.
-// The reader runs whole and, for some inputs, cut into chunks, since joining
-// chunks is where it most easily parts from the stream.
 #include "FuzzCheck.h"
 #include "ModelFileReader.h"
 #include "StreamReference.h"
@@ -79,18 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Result stream;
     stream.read = StreamReference::ReadFile(referencePath.c_str(), stream.count, stream.list);
 
-    const char* text = reinterpret_cast<const char*>(data);
-    Result whole;
-    whole.read = ModelFileReader::Parse(text, size, whole.count, whole.list);
-    CheckSame(whole, stream, size);
-
-    // Threads are dear under AddressSanitizer (time, and memory it never
-    // returns): one input in eight, cut into 2 to 8 chunks.
-    if (size % 8 != 0)
-        return 0;
-    Result chunked;
-    const int chunks = 2 + static_cast<int>(size / 8 % 7);
-    chunked.read = ModelFileReader::ParseInChunks(text, size, chunked.count, chunked.list, chunks);
-    CheckSame(chunked, stream, size);
+    Result reader;
+    reader.read = ModelFileReader::Parse(reinterpret_cast<const char*>(data), size, reader.count, reader.list);
+    CheckSame(reader, stream, size);
     return 0;
 }

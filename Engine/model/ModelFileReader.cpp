@@ -1,8 +1,8 @@
 #include "ModelFileReader.h"
 
-#include "RecordReader.h"
 #include "StreamNumberScanner.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -55,12 +55,6 @@ bool ModelFileReader::ReadBytes(const char* fileName, char*& data, std::size_t& 
 
 bool ModelFileReader::Parse(const char* data, std::size_t size, int& vertexCount, ModelVertex*& vertexList)
 {
-    return ParseInChunks(data, size, vertexCount, vertexList, 0);
-}
-
-bool ModelFileReader::ParseInChunks(const char* data, std::size_t size, int& vertexCount, ModelVertex*& vertexList,
-                                    int chunkCount)
-{
     vertexCount = 0;
     vertexList = nullptr;
     const char* const end = TextEnd(data, size);
@@ -79,7 +73,7 @@ bool ModelFileReader::ParseInChunks(const char* data, std::size_t size, int& ver
     if (vertices == nullptr)
         return false;
     const std::size_t fieldCount = static_cast<std::size_t>(count) * FieldsPerVertex;
-    RecordReader::Read(p, end, reinterpret_cast<float*>(vertices), fieldCount, chunkCount);
+    ReadFields(p, end, reinterpret_cast<float*>(vertices), fieldCount);
     vertexCount = count;
     vertexList = vertices;
     return true;
@@ -137,4 +131,14 @@ bool ModelFileReader::RestCanHold(const char* p, const char* end, int vertexCoun
             ++pairs;
     }
     return bytes - pairs >= needed;
+}
+
+// The record loop's extractions, one after another. Once one fails, the stream
+// reads nothing more: the failing one stores its own value, every later field 0.
+void ModelFileReader::ReadFields(const char* p, const char* end, float* fields, std::size_t fieldCount)
+{
+    std::size_t filled = StreamNumberScanner::ScanFloats(p, end, fields, fieldCount);
+    if (filled < fieldCount)
+        ++filled;
+    std::fill(fields + filled, fields + fieldCount, 0.0f);
 }

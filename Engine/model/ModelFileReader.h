@@ -22,15 +22,11 @@ public:
     // The same over the file's raw bytes already in memory.
     static bool Parse(const char* data, std::size_t size, int& vertexCount, ModelVertex*& vertexList);
 
-    // As Parse, with the records' text cut into chunkCount pieces parsed on
-    // their own threads (0: as many as the machine and the text's size suit).
-    static bool ParseInChunks(const char* data, std::size_t size, int& vertexCount, ModelVertex*& vertexList,
-                              int chunkCount);
-
 private:
     static bool ReadBytes(const char* fileName, char*& data, std::size_t& size);
     static const char* TextEnd(const char* data, std::size_t size);
     static bool SkipPastColon(const char*& p, const char* end);
     static void SkipCharacter(const char*& p, const char* end);
     static bool RestCanHold(const char* p, const char* end, int vertexCount);
+    static void ReadFields(const char* p, const char* end, float* fields, std::size_t fieldCount);
 };

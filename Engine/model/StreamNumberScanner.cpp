@@ -7,9 +7,32 @@
 
 namespace
 {
+// ' ' and '\t' to '\r', as bits of their codes.
+const std::uint64_t SpaceCodes = (std::uint64_t(1) << ' ') | 0x3E00;
+
+bool IsSpace(char c)
+{
+    const unsigned code = static_cast<unsigned char>(c);
+    return code <= ' ' && ((SpaceCodes >> code) & 1) != 0;
+}
+
+// Skips white space; returns the first other character's position or end.
+const char* SkipSpace(const char* p, const char* end)
+{
+    while (p != end && IsSpace(*p))
+        ++p;
+    return p;
+}
+
+// A character's digit value, or above 9 for anything else.
+unsigned DigitValue(char c)
+{
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';
+}
+
 bool IsDigit(char c)
 {
-    return c >= '0' && c <= '9';
+    return DigitValue(c) <= 9;
 }
 
 // Up to this many digits fit exactly in 64 bits.
@@ -34,16 +57,10 @@ struct NumberText
     std::size_t integerDigits = 0;
     const char* fraction = nullptr;     // digits after the point
     std::size_t fractionDigits = 0;
+    std::uint64_t mantissa = 0;         // all the digits, modulo 2^64
     std::int64_t exponent = 0;          // the written exponent
     bool negative = false;
 };
-
-std::uint64_t Accumulate(const char* digits, std::size_t count, std::uint64_t value)
-{
-    for (std::size_t i = 0; i < count; ++i)
-        value = value * 10 + static_cast<unsigned>(digits[i] - '0');
-    return value;
-}
 
 // Short numbers whose digits and power of ten are exact floats: one correctly
 // rounded operation gives the answer.
@@ -51,8 +68,7 @@ bool ExactValue(const NumberText& number, float& value)
 {
     if (number.integerDigits + number.fractionDigits > MantissaDigits)
         return false;
-    std::uint64_t mantissa = Accumulate(number.integer, number.integerDigits, 0);
-    mantissa = Accumulate(number.fraction, number.fractionDigits, mantissa);
+    std::uint64_t mantissa = number.mantissa;
     std::int64_t exponent = number.exponent - static_cast<std::int64_t>(number.fractionDigits);
     if (mantissa == 0)
     {
@@ -115,10 +131,11 @@ bool ConvertedValue(const NumberText& number, const char* last, float& value)
     return true;
 }
 
-const char* SkipDigits(const char* p, const char* end)
+// Skips digits, appending them to value.
+const char* ScanDigits(const char* p, const char* end, std::uint64_t& value)
 {
-    while (p != end && IsDigit(*p))
-        ++p;
+    for (unsigned digit = 0; p != end && (digit = DigitValue(*p)) <= 9; ++p)
+        value = value * 10 + digit;
     return p;
 }
 
@@ -139,13 +156,86 @@ bool ScanExponent(const char*& p, const char* end, std::int64_t& exponent)
     exponent = negative ? -magnitude : magnitude;
     return true;
 }
+
+// Most numbers are short decimals: a sign, one to seven digits with at most
+// one '.' among them, and no exponent. Their digits are an exact float, so one
+// division by an exact power of ten gives the correctly rounded value.
+const std::size_t ShortDecimalDigits = 7;
+
+// Appends digits up to the first other character, which the caller knows is there.
+const char* AppendDigits(const char* p, std::uint32_t& value)
+{
+    for (unsigned digit = 0; (digit = DigitValue(*p)) <= 9; ++p)
+        value = value * 10 + digit;
+    return p;
 }
 
-const char* StreamNumberScanner::SkipSpace(const char* p, const char* end)
+// Reads a short decimal without checking for the end of the text: only for
+// numbers with white space after them, which stops every scan here. False,
+// with p unmoved, for any other number.
+bool ShortDecimal(const char*& p, float& value)
 {
-    while (p != end && IsSpace(*p))
+    const char* q = p;
+    const bool negative = *q == '-';
+    if (*q == '-' || *q == '+')
+        ++q;
+    std::uint32_t digits = 0;
+    const char* const integer = q;
+    q = AppendDigits(q, digits);
+    std::size_t digitCount = static_cast<std::size_t>(q - integer);
+    std::size_t fractionDigits = 0;
+    if (*q == '.')
+    {
+        const char* const fraction = ++q;
+        q = AppendDigits(q, digits);
+        fractionDigits = static_cast<std::size_t>(q - fraction);
+        digitCount += fractionDigits;
+    }
+    if (digitCount == 0 || digitCount > ShortDecimalDigits || *q == 'e' || *q == 'E')
+        return false;
+    const float magnitude = static_cast<float>(static_cast<std::int32_t>(digits)) / PowersOfTen[fractionDigits];
+    value = negative ? -magnitude : magnitude;
+    p = q;
+    return true;
+}
+
+// Extracts one float of any form starting at p (white space skipped, p < end).
+bool ScanFloat(const char*& p, const char* end, float& value)
+{
+    // The stream collects: an optional sign, digits with at most one '.', and,
+    // once a digit was seen, 'e' or 'E' with an optional sign and digits.
+    NumberText number;
+    number.first = p;
+    number.negative = *p == '-';
+    if (*p == '-' || *p == '+')
         ++p;
-    return p;
+    number.integer = p;
+    p = ScanDigits(p, end, number.mantissa);
+    number.integerDigits = static_cast<std::size_t>(p - number.integer);
+    if (p != end && *p == '.')
+    {
+        number.fraction = ++p;
+        p = ScanDigits(p, end, number.mantissa);
+        number.fractionDigits = static_cast<std::size_t>(p - number.fraction);
+    }
+    if (number.integerDigits + number.fractionDigits == 0)
+    {
+        value = 0.0f;
+        return false;
+    }
+    if (p != end && (*p == 'e' || *p == 'E'))
+    {
+        ++p;
+        if (!ScanExponent(p, end, number.exponent))
+        {
+            value = 0.0f; // "1.5e" and "1e+" are collected whole and then rejected
+            return false;
+        }
+    }
+    if (ExactValue(number, value))
+        return true;
+    return ConvertedValue(number, p, value);
+}
 }
 
 bool StreamNumberScanner::ScanInt(const char*& p, const char* end, int& value)
@@ -175,39 +265,25 @@ bool StreamNumberScanner::ScanInt(const char*& p, const char* end, int& value)
     return true;
 }
 
-bool StreamNumberScanner::ScanFloat(const char*& p, const char* end, float& value)
+std::size_t StreamNumberScanner::ScanFloats(const char* p, const char* end, float* values, std::size_t count)
 {
-    // The stream collects: an optional sign, digits with at most one '.', and,
-    // once a digit was seen, 'e' or 'E' with an optional sign and digits.
-    NumberText number;
-    number.first = p;
-    number.negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
-    number.integer = p;
-    p = SkipDigits(p, end);
-    number.integerDigits = static_cast<std::size_t>(p - number.integer);
-    if (p != end && *p == '.')
+    // No number holds white space: one that starts before the text's last
+    // white space ends before the text does, and may be a short decimal.
+    const char* afterLastSpace = end;
+    while (afterLastSpace != p && !IsSpace(afterLastSpace[-1]))
+        --afterLastSpace;
+    for (std::size_t scanned = 0; scanned < count; ++scanned)
     {
-        number.fraction = ++p;
-        p = SkipDigits(p, end);
-        number.fractionDigits = static_cast<std::size_t>(p - number.fraction);
-    }
-    if (number.integerDigits + number.fractionDigits == 0)
-    {
-        value = 0.0f;
-        return false;
-    }
-    if (p != end && (*p == 'e' || *p == 'E'))
-    {
-        ++p;
-        if (!ScanExponent(p, end, number.exponent))
+        p = SkipSpace(p, end);
+        if (p == end)
         {
-            value = 0.0f; // "1.5e" and "1e+" are collected whole and then rejected
-            return false;
+            values[scanned] = 0.0f;
+            return scanned;
         }
+        if (p < afterLastSpace && ShortDecimal(p, values[scanned]))
+            continue;
+        if (!ScanFloat(p, end, values[scanned]))
+            return scanned;
     }
-    if (ExactValue(number, value))
-        return true;
-    return ConvertedValue(number, p, value);
+    return count;
 }

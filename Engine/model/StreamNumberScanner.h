@@ -8,18 +8,15 @@
 class StreamNumberScanner
 {
 public:
-    static bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-    // Skips white space; returns the first other character's position or end.
-    static const char* SkipSpace(const char* p, const char* end);
-
     // Extracts a decimal int after skipping white space. False where the
     // stream fails (no digits, out of int range, end of text). Advances p.
     static bool ScanInt(const char*& p, const char* end, int& value);
 
-    // Extracts one float starting at p (white space already skipped, p < end).
-    // Returns false where the stream fails; value then holds what the stream
-    // stores: 0, or the largest finite float of the sign on overflow.
-    // An underflowing number is no failure (0 or a denormal).
-    static bool ScanFloat(const char*& p, const char* end, float& value);
+    // Extracts floats one after another into values[0, count), each after
+    // skipping white space, until one fails; returns how many succeeded. An
+    // extraction fails at the end of the text, where no number starts and on
+    // overflow; the failing one stores what the stream stores there: 0, or the
+    // largest finite float of the sign on overflow. An underflowing number is
+    // no failure (0 or a denormal).
+    static std::size_t ScanFloats(const char* p, const char* end, float* values, std::size_t count);
 };

@@ -96,7 +96,8 @@ uint16_t FloatToHalf(float value)
     return static_cast<uint16_t>(sign | half);
 }
 
-void AverageChannel(const PixelFormatInfo& info, const uint8_t* const texels[4], size_t at, uint8_t* out)
+// The average of count texels (4 or 8), rounded to nearest.
+void AverageChannel(const PixelFormatInfo& info, const uint8_t* const texels[], int count, size_t at, uint8_t* out)
 {
     const uint32_t bytes = info.channelBytes;
     switch (info.kind)
@@ -105,25 +106,25 @@ void AverageChannel(const PixelFormatInfo& info, const uint8_t* const texels[4],
     case ChannelKind::Uint:
     {
         uint64_t sum = 0;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < count; ++i)
             sum += LoadUnsigned(texels[i] + at, bytes);
-        StoreUnsigned(out, bytes, (sum + 2) / 4);
+        StoreUnsigned(out, bytes, (sum + count / 2) / count);
         break;
     }
     case ChannelKind::Snorm:
     case ChannelKind::Sint:
     {
         int64_t sum = 0;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < count; ++i)
             sum += LoadSigned(texels[i] + at, bytes);
-        const int64_t average = sum >= 0 ? (sum + 2) / 4 : -((-sum + 2) / 4);
+        const int64_t average = sum >= 0 ? (sum + count / 2) / count : -((-sum + count / 2) / count);
         StoreUnsigned(out, bytes, static_cast<uint64_t>(average));
         break;
     }
     case ChannelKind::Float:
     {
         double sum = 0.0;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < count; ++i)
         {
             if (bytes == 2)
                 sum += HalfToFloat(static_cast<uint16_t>(LoadUnsigned(texels[i] + at, 2)));
@@ -134,7 +135,7 @@ void AverageChannel(const PixelFormatInfo& info, const uint8_t* const texels[4],
                 sum += value;
             }
         }
-        const float average = static_cast<float>(sum / 4.0);
+        const float average = static_cast<float>(sum / count);
         if (bytes == 2)
             StoreUnsigned(out, 2, FloatToHalf(average));
         else
@@ -146,33 +147,51 @@ void AverageChannel(const PixelFormatInfo& info, const uint8_t* const texels[4],
     }
 }
 
+// The two texels of the level above that one texel covers along an axis.
+void Pair(uint32_t at, uint32_t sourceSize, uint32_t pair[2])
+{
+    pair[0] = 2 * at < sourceSize ? 2 * at : sourceSize - 1;
+    pair[1] = 2 * at + 1 < sourceSize ? 2 * at + 1 : sourceSize - 1;
+}
+
 void FilterLevel(const PixelFormatInfo& info, const MipLevel& source, const uint8_t* sourceData,
                  const MipLevel& target, uint8_t* targetData)
 {
     const size_t texelBytes = info.bitsPerPixel / 8;
-    for (uint32_t y = 0; y < target.height; ++y)
+    const size_t sourceSlice = static_cast<size_t>(source.rowPitch) * source.rowCount;
+    const size_t targetSlice = static_cast<size_t>(target.rowPitch) * target.rowCount;
+    // A volume whose level above is one slice thin is filtered like a 2D image.
+    const int count = source.depth > 1 ? 8 : 4;
+    for (uint32_t z = 0; z < target.depth; ++z)
     {
-        const uint32_t y0 = 2 * y < source.height ? 2 * y : source.height - 1;
-        const uint32_t y1 = 2 * y + 1 < source.height ? 2 * y + 1 : source.height - 1;
-        const uint8_t* row0 = sourceData + static_cast<size_t>(y0) * source.rowPitch;
-        const uint8_t* row1 = sourceData + static_cast<size_t>(y1) * source.rowPitch;
-        uint8_t* out = targetData + static_cast<size_t>(y) * target.rowPitch;
-        for (uint32_t x = 0; x < target.width; ++x, out += texelBytes)
+        uint32_t zs[2];
+        Pair(z, source.depth, zs);
+        for (uint32_t y = 0; y < target.height; ++y)
         {
-            const uint32_t x0 = 2 * x < source.width ? 2 * x : source.width - 1;
-            const uint32_t x1 = 2 * x + 1 < source.width ? 2 * x + 1 : source.width - 1;
-            const uint8_t* const texels[4] = {row0 + x0 * texelBytes, row0 + x1 * texelBytes,
-                                              row1 + x0 * texelBytes, row1 + x1 * texelBytes};
-            for (size_t c = 0; c < info.channelCount; ++c)
-                AverageChannel(info, texels, c * info.channelBytes, out + c * info.channelBytes);
+            uint32_t ys[2];
+            Pair(y, source.height, ys);
+            const uint8_t* rows[4];
+            for (int i = 0; i < 4; ++i)
+                rows[i] = sourceData + zs[i / 2] * sourceSlice + static_cast<size_t>(ys[i % 2]) * source.rowPitch;
+            uint8_t* out = targetData + z * targetSlice + static_cast<size_t>(y) * target.rowPitch;
+            for (uint32_t x = 0; x < target.width; ++x, out += texelBytes)
+            {
+                uint32_t xs[2];
+                Pair(x, source.width, xs);
+                const uint8_t* texels[8];
+                for (int i = 0; i < count; ++i)
+                    texels[i] = rows[i / 2] + xs[i % 2] * texelBytes;
+                for (size_t c = 0; c < info.channelCount; ++c)
+                    AverageChannel(info, texels, count, c * info.channelBytes, out + c * info.channelBytes);
+            }
         }
     }
 }
 }
 
-uint32_t MipChain::ChainLength(uint32_t width, uint32_t height, uint32_t wanted)
+uint32_t MipChain::ChainLength(uint32_t width, uint32_t height, uint32_t wanted, uint32_t depth)
 {
-    const uint32_t full = DdsFile::FullChainLength(width, height);
+    const uint32_t full = DdsFile::FullChainLength(width, height, depth);
     return wanted == 0 || wanted > full ? full : wanted;
 }
 
@@ -180,49 +199,65 @@ void MipChain::Release()
 {
     storage.reset();
     format = 0;
-    levelCount = 0;
+    shape = {TextureKind::Planar, 0, 0, 0, 0, 0};
+    imageSize = 0;
 }
 
-bool MipChain::Allocate(uint32_t newFormat, uint32_t width, uint32_t height, uint32_t newLevelCount)
+bool MipChain::Allocate(uint32_t newFormat, uint32_t width, uint32_t height, uint32_t levelCount)
+{
+    ChainShape image;
+    image.width = width;
+    image.height = height;
+    image.levelCount = levelCount;
+    return Allocate(newFormat, image);
+}
+
+bool MipChain::Allocate(uint32_t newFormat, const ChainShape& newShape)
 {
     Release();
     const PixelFormatInfo* info = PixelFormatTable::Find(newFormat);
-    if (!info || width == 0 || height == 0 || width > MaxDimension || height > MaxDimension ||
-        newLevelCount == 0 || newLevelCount > MaxLevels ||
-        newLevelCount > DdsFile::FullChainLength(width, height))
+    const ChainShape& s = newShape;
+    if (!info || s.width == 0 || s.height == 0 || s.width > MaxDimension || s.height > MaxDimension ||
+        s.depth == 0 || s.depth > DdsFile::MaxVolumeDimension || s.arraySize == 0 ||
+        s.arraySize > DdsFile::MaxArraySize || s.levelCount == 0 || s.levelCount > MaxLevels ||
+        s.levelCount > DdsFile::FullChainLength(s.width, s.height, s.depth))
         return false;
 
     uint64_t total = 0;
-    for (uint32_t i = 0; i < newLevelCount; ++i)
+    for (uint32_t i = 0; i < s.levelCount; ++i)
     {
         MipLevel& level = levels[i];
-        level.width = width >> i ? width >> i : 1;
-        level.height = height >> i ? height >> i : 1;
+        level.width = s.width >> i ? s.width >> i : 1;
+        level.height = s.height >> i ? s.height >> i : 1;
+        level.depth = s.depth >> i ? s.depth >> i : 1;
         level.rowPitch = static_cast<uint32_t>(PixelFormatTable::RowBytes(*info, level.width));
         level.rowCount = static_cast<uint32_t>(PixelFormatTable::RowCount(*info, level.height));
-        level.size = static_cast<uint64_t>(level.rowPitch) * level.rowCount;
+        level.size = static_cast<uint64_t>(level.rowPitch) * level.rowCount * level.depth;
         level.offset = total;
         total += level.size;
     }
-    if (total > static_cast<uint64_t>(SIZE_MAX))
+    // At most 2^44 bytes an image, times 2^11 images: no overflow.
+    if (total * s.arraySize > static_cast<uint64_t>(SIZE_MAX))
         return false;
 
-    storage.reset(new (std::nothrow) uint8_t[static_cast<size_t>(total)]);
+    storage.reset(new (std::nothrow) uint8_t[static_cast<size_t>(total * s.arraySize)]);
     if (!storage)
         return false;
     format = newFormat;
-    levelCount = newLevelCount;
+    shape = s;
+    imageSize = total;
     return true;
 }
 
 bool MipChain::GenerateFrom(uint32_t firstLevel)
 {
-    if (firstLevel >= levelCount)
+    if (firstLevel >= shape.levelCount)
         return true;
     const PixelFormatInfo* info = PixelFormatTable::Find(format);
     if (!info || !PixelFormatTable::CanFilter(*info))
         return false;
-    for (uint32_t i = firstLevel > 0 ? firstLevel : 1; i < levelCount; ++i)
-        FilterLevel(*info, levels[i - 1], Data(i - 1), levels[i], Data(i));
+    for (uint32_t image = 0; image < shape.arraySize; ++image)
+        for (uint32_t i = firstLevel > 0 ? firstLevel : 1; i < shape.levelCount; ++i)
+            FilterLevel(*info, levels[i - 1], Data(image, i - 1), levels[i], Data(image, i));
     return true;
 }

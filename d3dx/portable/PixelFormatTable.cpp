@@ -77,6 +77,38 @@ const PixelFormatInfo Formats[] = {
     {99, 0, 16, None, 0, 0},
     {115, 16, 0, None, 0, 0},   // B4G4R4A4_UNORM
 };
+
+// Typeless family, and the member it is sampled as.
+const uint32_t TypedMembers[][2] = {
+    {1, 2},    // R32G32B32A32: FLOAT
+    {5, 6},    // R32G32B32: FLOAT
+    {9, 11},   // R16G16B16A16: UNORM
+    {15, 16},  // R32G32: FLOAT
+    {23, 24},  // R10G10B10A2: UNORM
+    {27, 28},  // R8G8B8A8: UNORM
+    {33, 35},  // R16G16: UNORM
+    {39, 41},  // R32: FLOAT
+    {48, 49},  // R8G8: UNORM
+    {53, 56},  // R16: UNORM
+    {60, 61},  // R8: UNORM
+    {70, 71},  // BC1 to BC5: UNORM
+    {73, 74},
+    {76, 77},
+    {79, 80},
+    {82, 83},
+    {90, 87},  // B8G8R8A8: UNORM
+    {92, 88},  // B8G8R8X8: UNORM
+    {94, 95},  // BC6H: UF16
+    {97, 98},  // BC7: UNORM
+};
+}
+
+uint32_t PixelFormatTable::Typed(uint32_t format)
+{
+    for (const auto& member : TypedMembers)
+        if (member[0] == format)
+            return member[1];
+    return format;
 }
 
 const PixelFormatInfo* PixelFormatTable::Find(uint32_t format)

@@ -11,12 +11,14 @@ namespace DxgiFormat
 // The DXGI_FORMAT values this code names (checked against dxgiformat.h
 // where Windows headers are at hand).
 const uint32_t Unknown = 0;
+const uint32_t R32G32B32A32Typeless = 1;
 const uint32_t R32G32B32A32Float = 2;
 const uint32_t R16G16B16A16Float = 10;
 const uint32_t R16G16B16A16Unorm = 11;
 const uint32_t R16G16B16A16Snorm = 13;
 const uint32_t R32G32Float = 16;
 const uint32_t R10G10B10A2Unorm = 24;
+const uint32_t R8G8B8A8Typeless = 27;
 const uint32_t R8G8B8A8Unorm = 28;
 const uint32_t R16G16Float = 34;
 const uint32_t R16G16Unorm = 35;
@@ -34,6 +36,7 @@ const uint32_t B5G6R5Unorm = 85;
 const uint32_t B5G5R5A1Unorm = 86;
 const uint32_t B8G8R8A8Unorm = 87;
 const uint32_t B8G8R8X8Unorm = 88;
+const uint32_t BC7Typeless = 97;
 const uint32_t BC7Unorm = 98;
 const uint32_t B4G4R4A4Unorm = 115;
 }
@@ -66,6 +69,11 @@ public:
     // The description of a format that can be loaded into a 2D texture, or
     // null for typeless, depth, video, palettized and unknown formats.
     static const PixelFormatInfo* Find(uint32_t format);
+
+    // The member of a typeless family that a texture is made with so that it
+    // can be sampled (UNORM where the family has one); other formats as they
+    // are. Depth families stay typeless.
+    static uint32_t Typed(uint32_t format);
 
     static bool IsBlockCompressed(const PixelFormatInfo& info) { return info.blockBytes != 0; }
     static bool CanFilter(const PixelFormatInfo& info) { return info.kind != ChannelKind::None; }

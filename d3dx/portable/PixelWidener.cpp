@@ -26,7 +26,7 @@ void Store(uint8_t* target, uint8_t r, uint8_t g, uint8_t b, uint8_t a)
     target[3] = a;
 }
 
-void WidenTexel(SourceEncoding encoding, const uint8_t* s, uint8_t* t)
+void WidenTexel(SourceEncoding encoding, const uint8_t* s, uint8_t* t, const uint8_t* palette)
 {
     switch (encoding)
     {
@@ -65,6 +65,19 @@ void WidenTexel(SourceEncoding encoding, const uint8_t* s, uint8_t* t)
     case SourceEncoding::A8L8:
         Store(t, s[0], s[0], s[0], s[1]);
         break;
+    case SourceEncoding::A4L4:
+    {
+        const uint8_t luminance = Expand(s[0] & 0xF, 4);
+        Store(t, luminance, luminance, luminance, Expand(s[0] >> 4, 4));
+        break;
+    }
+    case SourceEncoding::P8:
+    case SourceEncoding::A8P8:
+    {
+        const uint8_t* entry = palette + 4 * static_cast<size_t>(s[0]);
+        Store(t, entry[0], entry[1], entry[2], encoding == SourceEncoding::A8P8 ? s[1] : entry[3]);
+        break;
+    }
     case SourceEncoding::L16:
         // Four 16-bit channels: L, L, L, opaque.
         for (size_t c = 0; c < 3; ++c)
@@ -86,7 +99,9 @@ uint32_t PixelWidener::StoredBits(SourceEncoding encoding)
     switch (encoding)
     {
     case SourceEncoding::AsStored: return 0;
-    case SourceEncoding::L8: return 8;
+    case SourceEncoding::L8:
+    case SourceEncoding::A4L4:
+    case SourceEncoding::P8: return 8;
     case SourceEncoding::Bgr888: return 24;
     case SourceEncoding::Rgbx8888: return 32;
     default: return 16;
@@ -103,11 +118,12 @@ uint32_t PixelWidener::TargetFormat(SourceEncoding encoding)
     }
 }
 
-void PixelWidener::WidenRow(SourceEncoding encoding, const uint8_t* source, uint32_t width, uint8_t* target)
+void PixelWidener::WidenRow(SourceEncoding encoding, const uint8_t* source, uint32_t width, uint8_t* target,
+                           const uint8_t* palette)
 {
     const uint32_t sourceBytes = StoredBits(encoding) / 8;
     const uint32_t targetBytes = encoding == SourceEncoding::L16 ? 8 : 4;
     for (uint32_t x = 0; x < width; ++x)
         WidenTexel(encoding, source + static_cast<size_t>(x) * sourceBytes,
-                   target + static_cast<size_t>(x) * targetBytes);
+                   target + static_cast<size_t>(x) * targetBytes, palette);
 }

@@ -17,7 +17,10 @@ enum class SourceEncoding
     Rgbx8888,    // X8B8G8R8: alpha undefined in the file
     L8,
     A8L8,
-    L16
+    A4L4,
+    L16,
+    P8,          // indices into the file's palette of 256 R, G, B, A entries
+    A8P8         // an index, then an alpha that replaces the entry's
 };
 
 class PixelWidener
@@ -30,9 +33,18 @@ public:
     // R8G8B8A8_UNORM for the others; Unknown for AsStored.
     static uint32_t TargetFormat(SourceEncoding encoding);
 
+    static constexpr uint32_t PaletteBytes = 256 * 4;
+
     // Converts one row of width texels; the target row holds
-    // width x (bits of TargetFormat) / 8 bytes.
-    static void WidenRow(SourceEncoding encoding, const uint8_t* source, uint32_t width, uint8_t* target);
+    // width x (bits of TargetFormat) / 8 bytes. The palette (PaletteBytes
+    // long) is read for P8 and A8P8 only; null will do for the others.
+    static void WidenRow(SourceEncoding encoding, const uint8_t* source, uint32_t width, uint8_t* target,
+                         const uint8_t* palette);
+
+    static bool UsesPalette(SourceEncoding encoding)
+    {
+        return encoding == SourceEncoding::P8 || encoding == SourceEncoding::A8P8;
+    }
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "d3dx11.h"
 
+#include "DdsDecoder.h"
 #include "DdsFile.h"
 #include "FileBytes.h"
 #include "MipChain.h"
@@ -18,6 +19,15 @@ static_assert(DxgiFormat::BC5Snorm == DXGI_FORMAT_BC5_SNORM, "DXGI numbering");
 static_assert(DxgiFormat::B8G8R8X8Unorm == DXGI_FORMAT_B8G8R8X8_UNORM, "DXGI numbering");
 static_assert(DxgiFormat::BC7Unorm == DXGI_FORMAT_BC7_UNORM, "DXGI numbering");
 static_assert(DxgiFormat::B4G4R4A4Unorm == DXGI_FORMAT_B4G4R4A4_UNORM, "DXGI numbering");
+static_assert(DxgiFormat::R8G8B8A8Typeless == DXGI_FORMAT_R8G8B8A8_TYPELESS, "DXGI numbering");
+static_assert(DxgiFormat::BC7Typeless == DXGI_FORMAT_BC7_TYPELESS, "DXGI numbering");
+// The reader's limits are the device's.
+static_assert(DdsFile::MaxDimension == D3D11_REQ_TEXTURE2D_U_OR_V_DIMENSION &&
+                  DdsFile::MaxDimension == D3D11_REQ_TEXTURECUBE_DIMENSION,
+              "2D and cube limits");
+static_assert(DdsFile::MaxVolumeDimension == D3D11_REQ_TEXTURE3D_U_V_OR_W_DIMENSION, "volume limit");
+static_assert(DdsFile::MaxArraySize == D3D11_REQ_TEXTURE2D_ARRAY_AXIS_DIMENSION, "array limit");
+static_assert(DdsFile::MaxLevels == D3D11_REQ_MIP_LEVELS, "mip levels");
 
 namespace
 {
@@ -32,6 +42,7 @@ struct LoadRequest
     TextureUsage usage;
     UINT width = 0;              // 0: as the file
     UINT height = 0;
+    UINT depth = 0;
     UINT format = DXGI_FORMAT_UNKNOWN;
 };
 
@@ -50,14 +61,13 @@ HRESULT ReadLoadInfo(const D3DX11_IMAGE_LOAD_INFO* loadInfo, LoadRequest& reques
 {
     if (!loadInfo)
         return S_OK;
-    if (!IsFromFile(loadInfo->Depth) && loadInfo->Depth != 1)
-        return E_NOTIMPL;
     if (!IsFromFile(loadInfo->FirstMipLevel) || !IsDefault(loadInfo->CpuAccessFlags) ||
         !IsDefault(loadInfo->MiscFlags))
         return E_NOTIMPL;
 
     request.width = IsFromFile(loadInfo->Width) ? 0 : loadInfo->Width;
     request.height = IsFromFile(loadInfo->Height) ? 0 : loadInfo->Height;
+    request.depth = IsFromFile(loadInfo->Depth) ? 0 : loadInfo->Depth;
     request.format = IsFromFile(static_cast<UINT>(loadInfo->Format)) ? 0 : static_cast<UINT>(loadInfo->Format);
     request.levelsFromFile = loadInfo->MipLevels == D3DX11_FROM_FILE;
     request.wantedLevels = IsDefault(loadInfo->MipLevels) || request.levelsFromFile ? 0 : loadInfo->MipLevels;
@@ -81,59 +91,23 @@ bool IsDds(const FileBytes& file)
     return file.Size() >= 4 && std::memcmp(file.Data(), "DDS ", 4) == 0;
 }
 
-// A padded block level may hold more blocks than the file's; those stay zero.
-void CopyStoredLevel(const DdsFile& dds, const uint8_t* file, uint32_t index, MipChain& chain)
-{
-    const DdsLevel& stored = dds.Level(index);
-    const MipLevel& target = chain.Level(index);
-    if (target.size > stored.size)
-        std::memset(chain.Data(index), 0, static_cast<size_t>(target.size));
-    for (uint32_t row = 0; row < stored.rowCount; ++row)
-    {
-        const uint8_t* source = file + stored.offset + static_cast<uint64_t>(row) * stored.rowPitch;
-        uint8_t* destination = chain.Data(index) + static_cast<size_t>(row) * target.rowPitch;
-        if (dds.Encoding() == SourceEncoding::AsStored)
-            std::memcpy(destination, source, stored.rowPitch);
-        else
-            PixelWidener::WidenRow(dds.Encoding(), source, stored.width, destination);
-    }
-}
-
-uint32_t RoundUpToBlocks(uint32_t size)
-{
-    return (size + 3) & ~3u;
-}
-
-// Stored levels are used; missing smaller ones are generated, except for
-// formats that cannot be averaged (blocks, packed), which keep what is stored.
-// Block-compressed textures are made a whole number of blocks in size, as
-// devices require of their top level.
 HRESULT DecodeDds(const FileBytes& file, const LoadRequest& request, MipChain& chain, D3DX11_IMAGE_INFO& info)
 {
     DdsFile dds;
     if (!dds.Parse(file.Data(), file.Size()))
         return E_FAIL;
-
-    const uint32_t stored = dds.LevelCount();
-    uint32_t levels = MipChain::ChainLength(dds.Width(), dds.Height(),
-                                            request.levelsFromFile ? stored : request.wantedLevels);
-    const PixelFormatInfo* format = PixelFormatTable::Find(dds.Format());
-    if (!format || (!PixelFormatTable::CanFilter(*format) && levels > stored))
-        levels = stored;
-    const bool blocks = format && PixelFormatTable::IsBlockCompressed(*format);
-    const uint32_t width = blocks ? RoundUpToBlocks(dds.Width()) : dds.Width();
-    const uint32_t height = blocks ? RoundUpToBlocks(dds.Height()) : dds.Height();
-    if (!chain.Allocate(dds.Format(), width, height, levels))
+    if (!DdsDecoder::Decode(dds, file.Data(), request.levelsFromFile ? dds.LevelCount() : request.wantedLevels,
+                            chain))
         return E_OUTOFMEMORY;
-
-    const uint32_t copied = levels < stored ? levels : stored;
-    for (uint32_t i = 0; i < copied; ++i)
-        CopyStoredLevel(dds, file.Data(), i, chain);
-    chain.GenerateFrom(copied);
 
     info.Width = dds.Width();
     info.Height = dds.Height();
-    info.MipLevels = stored;
+    info.Depth = dds.Depth();
+    info.ArraySize = dds.ArraySize();
+    info.MipLevels = dds.LevelCount();
+    info.MiscFlags = dds.Kind() == TextureKind::Cube ? D3D11_RESOURCE_MISC_TEXTURECUBE : 0;
+    info.ResourceDimension = dds.Kind() == TextureKind::Volume ? D3D11_RESOURCE_DIMENSION_TEXTURE3D
+                                                                : D3D11_RESOURCE_DIMENSION_TEXTURE2D;
     info.ImageFileFormat = D3DX11_IFF_DDS;
     return S_OK;
 }
@@ -148,7 +122,10 @@ HRESULT DecodeOther(const FileBytes& file, const LoadRequest& request, MipChain&
     chain.GenerateFrom(1);
     info.Width = chain.Level(0).width;
     info.Height = chain.Level(0).height;
+    info.Depth = 1;
+    info.ArraySize = 1;
     info.MipLevels = 1;
+    info.ResourceDimension = D3D11_RESOURCE_DIMENSION_TEXTURE2D;
     return S_OK;
 }
 
@@ -156,7 +133,7 @@ HRESULT DecodeOther(const FileBytes& file, const LoadRequest& request, MipChain&
 HRESULT CheckRequestMatches(const LoadRequest& request, const D3DX11_IMAGE_INFO& info, const MipChain& chain)
 {
     if ((request.width && request.width != info.Width) || (request.height && request.height != info.Height) ||
-        (request.format && request.format != chain.Format()))
+        (request.depth && request.depth != info.Depth) || (request.format && request.format != chain.Format()))
         return E_NOTIMPL;
     return S_OK;
 }
@@ -199,10 +176,7 @@ HRESULT Load(ID3D11Device* device, LPCWSTR fileName, D3DX11_IMAGE_LOAD_INFO* loa
 
     if (loadInfo && loadInfo->pSrcInfo)
     {
-        info.Depth = 1;
-        info.ArraySize = 1;
         info.Format = static_cast<DXGI_FORMAT>(chain.Format());
-        info.ResourceDimension = D3D11_RESOURCE_DIMENSION_TEXTURE2D;
         *loadInfo->pSrcInfo = info;
     }
     return TextureUpload::Create(device, chain, request.usage, view);

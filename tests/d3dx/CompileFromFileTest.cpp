@@ -1,7 +1,6 @@
 // Shader compilation from a file through the real d3dcompiler.
-#include "TestFiles.h"
-
 #include "ComPtr.h"
+#include "TempFolder.h"
 #include "d3dx11.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +31,7 @@ std::string Text(ID3D10Blob* blob)
 
 TEST(CompileFromFile, CompilesAGoodShaderWithDefines)
 {
-    TestFiles files;
+    TempFolder files;
     const std::wstring path = files.Write(L"good.hlsl", std::string(GoodShader));
     ComPtr<ID3D10Blob> code;
     ComPtr<ID3D10Blob> errors;
@@ -56,7 +55,7 @@ TEST(CompileFromFile, CompilesAGoodShaderWithDefines)
 
 TEST(CompileFromFile, ASyntaxErrorNamesTheFileAndLine)
 {
-    TestFiles files;
+    TempFolder files;
     const std::wstring path = files.Write(L"broken.hlsl", std::string(BrokenShader));
     ComPtr<ID3D10Blob> code;
     ComPtr<ID3D10Blob> errors;
@@ -75,7 +74,7 @@ TEST(CompileFromFile, ASyntaxErrorNamesTheFileAndLine)
 
 TEST(CompileFromFile, AMissingFileFailsWithNoBlobs)
 {
-    TestFiles files;
+    TempFolder files;
     ComPtr<ID3D10Blob> code;
     ComPtr<ID3D10Blob> errors;
     HRESULT reported = S_OK;
@@ -90,7 +89,7 @@ TEST(CompileFromFile, AMissingFileFailsWithNoBlobs)
 
 TEST(CompileFromFile, RefusesAThreadPumpAndANullName)
 {
-    TestFiles files;
+    TempFolder files;
     const std::wstring path = files.Write(L"good.hlsl", std::string(GoodShader));
     ComPtr<ID3D10Blob> code;
     ID3DX11ThreadPump* pump = reinterpret_cast<ID3DX11ThreadPump*>(&files);  // never called

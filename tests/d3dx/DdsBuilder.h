@@ -17,6 +17,8 @@ public:
     DdsBuilder& Size(uint32_t width, uint32_t height);
     DdsBuilder& Mips(uint32_t count);
     DdsBuilder& Caps2(uint32_t caps2);
+    // The depth field, with the flag that says it is set.
+    DdsBuilder& Depth(uint32_t depth);
     DdsBuilder& Extended(uint32_t dimension, uint32_t miscFlag, uint32_t arraySize);
 
     // Header followed by the payload.
@@ -26,8 +28,11 @@ public:
     static const uint32_t PfAlphaPixels = 0x1;
     static const uint32_t PfAlpha = 0x2;
     static const uint32_t PfFourCC = 0x4;
+    static const uint32_t PfPalette8 = 0x20;
     static const uint32_t PfRgb = 0x40;
     static const uint32_t PfLuminance = 0x20000;
+    static const uint32_t Caps2Cube = 0xFE00;   // the cube-map bit and all six faces
+    static const uint32_t Caps2Volume = 0x200000;
 
     // Little-endian field access for tests that spoil a header.
     static void Put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value);
@@ -37,6 +42,7 @@ private:
     uint32_t height = 4;
     uint32_t mips = 1;
     uint32_t caps2 = 0;
+    uint32_t depth = 0;
     uint32_t pfFlags = 0;
     uint32_t fourCC = 0;
     uint32_t bitCount = 0;
@@ -50,3 +56,11 @@ private:
 
 // Deterministic pseudo-random bytes for texel payloads.
 std::vector<uint8_t> PatternBytes(size_t count, uint32_t seed);
+
+// Files a reader must refuse, each for one reason (all else being enough).
+struct RefusedDds
+{
+    const char* why;
+    std::vector<uint8_t> bytes;
+};
+std::vector<RefusedDds> RefusedDdsFiles();

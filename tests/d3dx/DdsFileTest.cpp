@@ -177,10 +177,10 @@ TEST(DdsFile, RefusesHeadersThatAreWrongOrOutOfRange)
         {"magic", 0, 0x20534445},         {"header size", 4, 128},        {"height 0", 12, 0},
         {"width 0", 16, 0},               {"width 16385", 16, 16385},     {"height 65535", 12, 65535},
         {"width 2^32-1", 16, 0xFFFFFFFF}, {"mip count 16", 28, 16},        {"mip count > chain", 28, 6},
-        {"pixel format size", 76, 24},    {"cube map", 112, 0x200 | 0xFC00}, {"volume", 112, 0x200000},
-        {"DX10 1D", 132, 2},              {"DX10 3D", 132, 4},             {"DX10 cube", 136, 4},
-        {"DX10 array 0", 140, 0},         {"DX10 array 2", 140, 2},        {"typeless", 128, 27},
-        {"depth format", 128, 45},        {"palettized", 128, 113},        {"unknown format", 128, 1000},
+        {"pixel format size", 76, 24},    {"DX10 buffer", 132, 1},         {"DX10 1D", 132, 2},
+        {"DX10 dimension 5", 132, 5},     {"DX10 array 2^32-1", 140, 0xFFFFFFFF},
+        {"depth format", 128, 45},        {"typeless depth", 128, 44},     {"palettized", 128, 113},
+        {"unknown format", 128, 1000},
     };
     // 16 x 16 RGBA8 with 5 levels; every spoil keeps the buffer long enough.
     const std::vector<uint8_t> valid = WithPayload(DdsBuilder::Dx10(28).Size(16, 16).Mips(5), 1 << 20);
@@ -209,6 +209,64 @@ TEST(DdsFile, RefusesUnknownLegacyFormats)
     EXPECT_FALSE(Parses(bytes, dds));
 }
 
+// Where images, slices and palettes lie, at the device's limits too (the
+// device tests read back smaller ones). Each file is exactly as long as the
+// layout needs.
+TEST(DdsFile, LaysOutEveryImageOfCubesArraysAndVolumes)
+{
+    using B = DdsBuilder;
+    const B rgba8 = B::Dx10(28);
+    const B a8 = B::Masks(B::PfAlpha, 8, 0, 0, 0, 0xFF);
+    const TextureKind Planar = TextureKind::Planar, Cube = TextureKind::Cube, Volume = TextureKind::Volume;
+    struct Shape
+    {
+        const char* name;
+        DdsBuilder builder;
+        size_t payload;
+        TextureKind kind;
+        uint32_t images, depth, levels;
+        uint64_t lastLevelAt;   // of the last image
+    };
+    const Shape shapes[] = {
+        // 4 x 4 RGBA8 and 2 x 2 levels: 80 bytes a face.
+        {"cube", B::Masks(RgbAlpha, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000u).Caps2(B::Caps2Cube).Mips(2), 480, Cube, 6,
+         1, 2, 128 + 5 * 80 + 64},
+        {"341 cubes", B(rgba8).Size(1, 1).Extended(3, 0x4, 341), 2046 * 4, Cube, 2046, 1, 1, 148 + 2045 * 4},
+        // 5 x 3 BC1: two blocks, then one.
+        {"array", B::Dx10(71).Size(5, 3).Mips(2).Extended(3, 0, 3), 72, Planar, 3, 1, 2, 148 + 2 * 24 + 16},
+        {"array of 2048", B(rgba8).Size(1, 1).Extended(3, 0, 2048), 2048 * 4, Planar, 2048, 1, 1, 148 + 2047 * 4},
+        // 4 x 4 x 3 L8, then 2 x 2 x 1 and 1 x 1 x 1.
+        {"volume", B::Masks(B::PfLuminance, 8, 0xFF, 0, 0, 0).Caps2(B::Caps2Volume).Depth(3).Mips(3), 53, Volume, 1,
+         3, 3, 128 + 48 + 4},
+        // 1 x 1 x 4, 1 x 1 x 2, 1 x 1 x 1: the depth sets the chain.
+        {"volume deeper than wide", B(rgba8).Size(1, 1).Extended(4, 0, 1).Depth(4).Mips(3), 28, Volume, 1, 4, 3, 172},
+        {"volume 2048 deep", B(a8).Size(1, 1).Caps2(B::Caps2Volume).Depth(2048), 2048, Volume, 1, 2048, 1, 128},
+        {"palettized cube", B::Masks(B::PfPalette8, 8, 0, 0, 0, 0).Size(2, 2).Caps2(B::Caps2Cube), 1024 + 24, Cube, 6,
+         1, 1, 128 + 1024 + 20},
+    };
+    for (const Shape& shape : shapes)
+    {
+        SCOPED_TRACE(shape.name);
+        DdsFile dds;
+        ASSERT_TRUE(Parses(WithPayload(shape.builder, shape.payload), dds));
+        EXPECT_EQ(dds.Kind(), shape.kind);
+        EXPECT_EQ(dds.ArraySize(), shape.images);
+        EXPECT_EQ(dds.Depth(), shape.depth);
+        ASSERT_EQ(dds.LevelCount(), shape.levels);
+        EXPECT_EQ(dds.LevelOffset(shape.images - 1, shape.levels - 1), shape.lastLevelAt);
+        EXPECT_FALSE(Parses(WithPayload(shape.builder, shape.payload - 1), dds));
+    }
+}
+
+TEST(DdsFile, RefusesShapesAndSizesTheDeviceCannotTakeAndFilesCutShort)
+{
+    for (const RefusedDds& file : RefusedDdsFiles())
+    {
+        DdsFile dds;
+        EXPECT_FALSE(Parses(file.bytes, dds)) << file.why;
+    }
+}
+
 TEST(DdsFile, RefusesAHugeClaimWithoutLookingForItsBytes)
 {
     DdsFile dds;
@@ -224,13 +282,16 @@ TEST(DdsFile, DescribesOnlyBytesInsideTheBufferWhateverTheHeaderHolds)
         WithPayload(DdsBuilder::Dx10(28).Size(8, 8).Mips(4), 256 + 64 + 16 + 4),
         WithPayload(DdsBuilder::FourCC("DXT1").Size(8, 8).Mips(4), 32 + 8 + 8 + 8),
         WithPayload(DdsBuilder::Masks(Rgb, 16, 0xF800, 0x7E0, 0x1F, 0).Size(8, 4).Mips(2), 64 + 16),
+        WithPayload(DdsBuilder::Masks(DdsBuilder::PfPalette8, 8, 0, 0, 0, 0).Size(2, 2).Caps2(DdsBuilder::Caps2Cube),
+                    1024 + 6 * 4),
+        WithPayload(DdsBuilder::Dx10(28).Size(4, 2).Mips(3).Extended(4, 0, 1).Depth(3), 96 + 8 + 4),
     };
     std::mt19937 random(1234);
     DdsFile dds;
     int accepted = 0;
     for (int round = 0; round < 30000; ++round)
     {
-        std::vector<uint8_t> bytes = seeds[round % 3];
+        std::vector<uint8_t> bytes = seeds[round % 5];
         const int changes = 1 + static_cast<int>(random() % 4);
         for (int i = 0; i < changes; ++i)
         {
@@ -244,8 +305,8 @@ TEST(DdsFile, DescribesOnlyBytesInsideTheBufferWhateverTheHeaderHolds)
         for (uint32_t level = 0; level < dds.LevelCount(); ++level)
         {
             const DdsLevel& l = dds.Level(level);
-            ASSERT_LE(l.offset + l.size, bytes.size());
-            ASSERT_EQ(static_cast<uint64_t>(l.rowPitch) * l.rowCount, l.size);
+            ASSERT_LE(dds.LevelOffset(dds.ArraySize() - 1, level) + l.size, bytes.size());
+            ASSERT_EQ(static_cast<uint64_t>(l.rowPitch) * l.rowCount * l.depth, l.size);
         }
     }
     EXPECT_GT(accepted, 0);

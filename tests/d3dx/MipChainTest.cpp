@@ -154,4 +154,33 @@ TEST(MipChain, AveragesEveryChannelOfWideTexels)
     ASSERT_TRUE(chain.GenerateFrom(1));
     EXPECT_EQ(Contents<uint32_t>(chain, 1), (std::vector<uint32_t>{0xFFFFFFFF, 1, 8, 150}));
 }
+
+TEST(MipChain, AveragesEightTexelsOfVolumesAndEachImageOfAnArrayAlone)
+{
+    MipChain volume;
+    ChainShape shape;
+    shape.kind = TextureKind::Volume;
+    shape.width = shape.height = 2;
+    shape.depth = 3;
+    shape.levelCount = 2;
+    ASSERT_TRUE(volume.Allocate(61, shape));  // R8_UNORM 2 x 2 x 3 -> 1 x 1 x 1
+    Fill<uint8_t>(volume, 0, {0, 10, 20, 30, 40, 50, 60, 71, 255, 255, 255, 255});
+    ASSERT_TRUE(volume.GenerateFrom(1));
+    // The first two slices: 281 / 8 = 35.1; the third, beyond them, is not read.
+    EXPECT_EQ(Contents<uint8_t>(volume, 1), (std::vector<uint8_t>{35}));
+
+    MipChain faces;
+    shape = ChainShape();
+    shape.kind = TextureKind::Cube;
+    shape.width = shape.height = 2;
+    shape.arraySize = 6;
+    shape.levelCount = 2;
+    ASSERT_TRUE(faces.Allocate(61, shape));
+    for (uint32_t face = 0; face < 6; ++face)
+        for (int i = 0; i < 4; ++i)
+            faces.Data(face, 0)[i] = static_cast<uint8_t>(40 * face + 2 * i);
+    ASSERT_TRUE(faces.GenerateFrom(1));
+    for (uint32_t face = 0; face < 6; ++face)
+        EXPECT_EQ(faces.Data(face, 1)[0], 40 * face + 3) << face;  // (0 + 2 + 4 + 6) / 4
+}
 }

@@ -8,11 +8,12 @@
 
 namespace
 {
-std::vector<uint8_t> Widen(SourceEncoding encoding, std::vector<uint8_t> source)
+std::vector<uint8_t> Widen(SourceEncoding encoding, std::vector<uint8_t> source,
+                           const std::vector<uint8_t>& palette = {})
 {
     const uint32_t width = static_cast<uint32_t>(source.size() * 8 / PixelWidener::StoredBits(encoding));
     std::vector<uint8_t> target(width * (encoding == SourceEncoding::L16 ? 8 : 4), 0xCD);
-    PixelWidener::WidenRow(encoding, source.data(), width, target.data());
+    PixelWidener::WidenRow(encoding, source.data(), width, target.data(), palette.data());
     return target;
 }
 
@@ -56,6 +57,7 @@ TEST(PixelWidener, SpreadsLuminanceOverRedGreenAndBlue)
 {
     EXPECT_EQ(Widen(SourceEncoding::L8, {0x12, 0xFE}), (V{0x12, 0x12, 0x12, 255, 0xFE, 0xFE, 0xFE, 255}));
     EXPECT_EQ(Widen(SourceEncoding::A8L8, {0x12, 0x80}), (V{0x12, 0x12, 0x12, 0x80}));
+    EXPECT_EQ(Widen(SourceEncoding::A4L4, {0x3C}), (V{0xCC, 0xCC, 0xCC, 0x33}));
     EXPECT_EQ(Widen(SourceEncoding::L16, {0x34, 0x12}), (V{0x34, 0x12, 0x34, 0x12, 0x34, 0x12, 0xFF, 0xFF}));
     EXPECT_EQ(PixelWidener::TargetFormat(SourceEncoding::L16), DxgiFormat::R16G16B16A16Unorm);
     EXPECT_EQ(PixelWidener::TargetFormat(SourceEncoding::L8), DxgiFormat::R8G8B8A8Unorm);

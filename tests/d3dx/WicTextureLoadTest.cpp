@@ -1,7 +1,6 @@
 // Images other than DDS, written with WIC's own encoders and loaded back.
-#include "TestFiles.h"
-
 #include "ComPtr.h"
+#include "TempFolder.h"
 #include "TestDevice.h"
 #include "TextureReadback.h"
 #include "d3dx11.h"
@@ -34,20 +33,6 @@ bool Encode(const std::wstring& path, REFGUID container, UINT width, UINT height
            IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA) &&
            SUCCEEDED(frame->WritePixels(height, width * 4, static_cast<UINT>(bgra.size()), bgra.data())) &&
            SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
-}
-
-std::vector<uint8_t> ReadFileBytes(const std::wstring& path)
-{
-    std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD done = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(file);
-    bytes.resize(done);
-    return bytes;
 }
 
 class WicTextureLoad : public ::testing::Test
@@ -84,7 +69,7 @@ protected:
 
     bool comStarted = false;
     TestDevice gpu;
-    TestFiles files;
+    TempFolder files;
     ComPtr<ID3D11ShaderResourceView> view;
     ComPtr<ID3D11Texture2D> texture;
 };
@@ -106,7 +91,7 @@ std::vector<uint8_t> Picture()
 TEST_F(WicTextureLoad, PngBecomesRgba8WithAFullChain)
 {
     ASSERT_TRUE(gpu.Ok());
-    const std::wstring path = files.Claim(L"picture.png");
+    const std::wstring path = files.Path(L"picture.png");
     const std::vector<uint8_t> bgra = Picture();
     ASSERT_TRUE(Encode(path, GUID_ContainerFormatPng, 6, 4, bgra));
 
@@ -146,7 +131,7 @@ TEST_F(WicTextureLoad, PngBecomesRgba8WithAFullChain)
 TEST_F(WicTextureLoad, BmpLoadsAndCorruptImagesFail)
 {
     ASSERT_TRUE(gpu.Ok());
-    const std::wstring bmp = files.Claim(L"picture.bmp");
+    const std::wstring bmp = files.Path(L"picture.bmp");
     if (Encode(bmp, GUID_ContainerFormatBmp, 6, 4, Picture()))
     {
         D3DX11_IMAGE_INFO info = {};
@@ -154,11 +139,10 @@ TEST_F(WicTextureLoad, BmpLoadsAndCorruptImagesFail)
         EXPECT_EQ(info.ImageFileFormat, D3DX11_IFF_BMP);
     }
 
-    const std::wstring png = files.Claim(L"cut.png");
+    const std::wstring png = files.Path(L"cut.png");
     ASSERT_TRUE(Encode(png, GUID_ContainerFormatPng, 6, 4, Picture()));
-    std::vector<uint8_t> bytes = ReadFileBytes(png);
-    bytes.resize(bytes.size() / 2);
-    files.Write(L"cut.png", bytes);
+    const std::string bytes = files.Read(L"cut.png");
+    ASSERT_FALSE(files.Write(L"cut.png", bytes.substr(0, bytes.size() / 2)).empty());
     EXPECT_EQ(Load(png), E_FAIL);
     EXPECT_FALSE(view);
 }
@@ -167,8 +151,8 @@ TEST(WicComBalance, LoadingLeavesComAsItFoundIt)
 {
     TestDevice gpu;
     ASSERT_TRUE(gpu.Ok());
-    TestFiles files;
-    const std::wstring path = files.Claim(L"balance.png");
+    TempFolder files;
+    const std::wstring path = files.Path(L"balance.png");
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     const bool encoded = Encode(path, GUID_ContainerFormatPng, 6, 4, Picture());
     CoUninitialize();

@@ -1,69 +1,45 @@
 // The application in this process: set-up, loop endings and shut-down.
 #include "Application.h"
+#include "EngineSettings.h"
 
+#include "DesktopState.h"
 #include "FaultInjection.h"
+#include "HeldRootsTest.h"
 #include "MessageBoxWatcher.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace
 {
 const char GetDeviceState[] = "IDirectInputDevice8W::GetDeviceState";
 
-int CursorCount()
-{
-    ShowCursor(TRUE);
-    return ShowCursor(FALSE);
-}
-
-// Destroying the window posts a quit message nobody reads; in a test process
-// it would end the next modal loop (a message box) at once.
 void ShutdownAndDiscardQuit(Application& application)
 {
     application.Shutdown();
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-    {
-    }
+    DesktopState::DiscardQuitMessages();
 }
 
-bool EngineClassRegistered()
-{
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    return GetClassInfoExW(GetModuleHandleW(nullptr), L"Engine", &wc) != FALSE;
-}
-
-class ApplicationTest : public ::testing::Test
+// The whole start-up with each creating call failed in turn is the start-up
+// sweep's (tests/resilience).
+class ApplicationTest : public HeldRootsTest
 {
 protected:
-    void SetUp() override
-    {
-        FaultInjection::Install();
-        FaultInjection::ReleaseHeldRoots();
-        FaultInjection::HoldRoots(true);
-        cursorCount = CursorCount();
-    }
 
     // Shut-down leaves nothing behind, whatever ended the run.
     void TearDown() override
     {
         ShutdownAndDiscardQuit(application);
         ShutdownAndDiscardQuit(application);
-        FaultInjection::Disarm();
         FaultInjection::FailNext(GetDeviceState, S_OK, 0);
-        EXPECT_EQ(CursorCount(), cursorCount);
-        EXPECT_FALSE(EngineClassRegistered());
-        EXPECT_EQ(FindWindowW(L"Engine", L"Engine"), nullptr);
-        FaultInjection::HoldRoots(false);
-        for (const auto& root : FaultInjection::ReleaseHeldRoots())
-            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
+        desktop.ExpectRestored();
+        HeldRootsTest::TearDown();
     }
 
+    const DesktopState desktop{L"Engine"};
     Application application;
-    int cursorCount = 0;
 };
 }
 
@@ -72,7 +48,7 @@ TEST_F(ApplicationTest, ClosingTheWindowEndsTheLoop)
     ASSERT_TRUE(application.Initialize());
     HWND window = FindWindowW(L"Engine", L"Engine");
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(CursorCount(), cursorCount - 1);
+    EXPECT_LT(DesktopState::CursorCount(), 0) << "the cursor is shown";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     application.Run();
@@ -94,53 +70,69 @@ TEST_F(ApplicationTest, AFailingFrameIsReportedOnceAndEndsTheLoop)
     EXPECT_EQ(seen[0].owner, FindWindowW(L"Engine", L"Engine"));
 }
 
-// A failing step of each owner and each kind (the owners' own tests fail
-// every one of their calls): the owner's message, none for an allocation,
-// owned by the window; everything undone after every round.
-TEST_F(ApplicationTest, FailingStartUpStepsAreReportedAndShutdownUndoesEverything)
+// What the start-up asks of the platform that the screen cannot show: the
+// class and styles of its window, the display mode (Xvfb has only one) and how
+// each shader is compiled.
+TEST_F(ApplicationTest, StartUpAsksForABorderlessWindowTheScreensModeAndStrictShaders)
 {
-    struct Step
     {
-        int failAt;
-        const char* call;
-        const wchar_t* message;
-    };
-    const wchar_t* const input = L"Could not initialize the input object.";
-    const wchar_t* const direct3D = L"Could not initialize Direct3D.";
-    const Step steps[] = {
-        {1, "operator new", nullptr},                         // the input reader
-        {2, "DirectInput8Create", input},
-        {10, "IDirectInputDevice8W::Acquire", input},         // the mouse
-        {11, "operator new", nullptr},                        // the scene renderer
-        {12, "operator new", nullptr},                        // the graphics device
-        {19, "D3D11CreateDeviceAndSwapChain", direct3D},
-        {28, "ID3D11Device::CreateBlendState", direct3D},     // the last of the device
-        {29, "operator new", nullptr},                        // the camera
-    };
-    for (const Step& step : steps)
-    {
-        SCOPED_TRACE(testing::Message() << step.failAt << ": " << step.call);
-        Application failing;
+        // Stopped before the device, whose switch to full screen restyles the window.
+        Application stopped;
         MessageBoxWatcher boxes;
-        FaultInjection::Arm(step.failAt);
-        EXPECT_FALSE(failing.Initialize());
-        FaultInjection::Disarm();
-        EXPECT_EQ(FaultInjection::FailedCall(), step.call);
-        EXPECT_EQ(FaultInjection::Count(), step.failAt) << "calls after the failure";
+        FaultInjection::FailNext("DirectInput8Create", E_FAIL);
+        ASSERT_FALSE(stopped.Initialize());
+        HWND window = FindWindowW(L"Engine", L"Engine");
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(GetClassLongPtrW(window, GCL_STYLE), static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW | CS_OWNDC));
+        EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & ~WS_VISIBLE, WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+        EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE), WS_EX_APPWINDOW);
+        ShutdownAndDiscardQuit(stopped);
+    }
 
-        std::vector<SeenMessageBox> seen = boxes.Seen();
-        EXPECT_EQ(seen.size(), step.message ? 1u : 0u);
-        if (step.message && !seen.empty())
-        {
-            EXPECT_EQ(seen[0].caption, L"Error");
-            EXPECT_EQ(seen[0].text, step.message);
-            EXPECT_EQ(seen[0].owner, FindWindowW(L"Engine", L"Engine"));
-        }
+    FaultInjection::Arm(0);
+    ASSERT_TRUE(application.Initialize());
+    ShutdownAndDiscardQuit(application);
+    FaultInjection::Disarm();
 
-        ShutdownAndDiscardQuit(failing);
-        EXPECT_EQ(CursorCount(), cursorCount);
-        EXPECT_FALSE(EngineClassRegistered());
-        for (const auto& root : FaultInjection::ReleaseHeldRoots())
-            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
+    const std::vector<FaultInjection::DisplayModeRequest> modes = FaultInjection::DisplayModes();
+    if constexpr (FullScreenMode)
+    {
+        ASSERT_EQ(modes.size(), 2u) << "the screen's mode at start-up, the registry's at shut-down";
+        DEVMODEW expected;
+        std::memset(&expected, 0, sizeof(expected));
+        expected.dmSize = sizeof(DEVMODEW);
+        expected.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+        expected.dmBitsPerPel = 32;
+        expected.dmPelsWidth = static_cast<DWORD>(GetSystemMetrics(SM_CXSCREEN));
+        expected.dmPelsHeight = static_cast<DWORD>(GetSystemMetrics(SM_CYSCREEN));
+        const DEVMODEW& requested = modes[0].requested;
+        ASSERT_TRUE(modes[0].mode);
+        EXPECT_EQ(modes[0].flags, static_cast<DWORD>(CDS_FULLSCREEN));
+        EXPECT_EQ(requested.dmFields, expected.dmFields);
+        EXPECT_EQ(requested.dmBitsPerPel, 32u);
+        EXPECT_EQ(requested.dmPelsWidth, expected.dmPelsWidth);
+        EXPECT_EQ(requested.dmPelsHeight, expected.dmPelsHeight);
+        EXPECT_EQ(std::memcmp(&requested, &expected, sizeof(expected)), 0) << "a field beyond those is set";
+        EXPECT_FALSE(modes[1].mode);
+        EXPECT_EQ(modes[1].flags, 0u);
+    }
+    else
+        EXPECT_TRUE(modes.empty()) << "a windowed program leaves the display mode alone";
+
+    const char* const shaders[][2] = {{"LightVertexShader", "vs_5_0"},
+                                      {"LightPixelShader", "ps_5_0"},
+                                      {"TextureVertexShader", "vs_5_0"},
+                                      {"TexturePixelShader", "ps_5_0"}};
+    const std::vector<FaultInjection::CompileRequest> compiles = FaultInjection::Compiles();
+    ASSERT_EQ(compiles.size(), 4u);
+    for (size_t i = 0; i < compiles.size(); ++i)
+    {
+        SCOPED_TRACE(shaders[i][0]);
+        EXPECT_EQ(compiles[i].entryPoint, shaders[i][0]);
+        EXPECT_EQ(compiles[i].profile, shaders[i][1]);
+        EXPECT_EQ(compiles[i].flags1, 0x800u) << "strictness only";
+        EXPECT_EQ(compiles[i].flags2, 0u);
+        EXPECT_FALSE(compiles[i].defines);
+        EXPECT_FALSE(compiles[i].include);
     }
 }

@@ -1,9 +1,10 @@
 // Engine.exe as a user runs it, on the virtual display.
 #include "ChildProcess.h"
 #include "EngineSettings.h"
+#include "KeyboardInput.h"
 #include "MessageBoxWatcher.h"
-#include "Sandbox.h"
 #include "ScreenCapture.h"
+#include "TempFolder.h"
 #include "TestWindow.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +92,17 @@ bool ShowsTheScene(const ScreenCapture& capture)
            NoneOf(capture, middleX - 10, middleY - 10, middleX + 10, middleY + 10, Blue);
 }
 
+// Green, and neither red nor blue, all over the middle of the screen.
+bool ShowsAGreenCube(const ScreenCapture& capture)
+{
+    const int middleX = capture.Width() / 2, middleY = capture.Height() / 2;
+    for (int y = middleY - 10; y < middleY + 10; ++y)
+        for (int x = middleX - 10; x < middleX + 10; ++x)
+            if ((capture.Pixel(x, y) & 0xFF00FF) != 0 || (capture.Pixel(x, y) & 0x00FF00) == 0)
+                return false;
+    return true;
+}
+
 int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
 {
     int differing = 0;
@@ -98,16 +110,6 @@ int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
         for (int x = 0; x < a.Width(); ++x)
             differing += a.Pixel(x, y) != b.Pixel(x, y);
     return differing;
-}
-
-void SendKey(WORD virtualKey, bool down)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(INPUT));
 }
 
 void ExpectOneRunOfBoxes(ChildProcess& engine, MessageBoxWatcher& boxes,
@@ -160,28 +162,32 @@ TEST(EngineProgram, ItDrawsTheSpinningCubeUnderTheOverlayAndHoldingEscapeEndsIt)
     EXPECT_GT(DifferingPixels(first, second), 1000) << "the cube does not turn";
     EXPECT_TRUE(ShowsTheScene(second) && ShowsTheOverlay(second));
 
-    // A held key repeats; the program sees it once its keyboard is acquired.
-    // Pumping answers what the program's shut-down sends the cover window.
-    const ULONGLONG pressed = GetTickCount64();
     DWORD exitCode = 1;
-    bool ended = false;
-    while (!ended && GetTickCount64() - pressed < EndTimeoutMs)
-    {
-        SendKey(VK_ESCAPE, true);
-        TestWindow::PumpMessages();
-        ended = engine.WaitForExit(50, exitCode);
-    }
-    SendKey(VK_ESCAPE, false);
-    ASSERT_TRUE(ended) << "still running " << EndTimeoutMs << " ms after Escape went down";
+    ASSERT_TRUE(KeyboardInput::HoldUntilExit(VK_ESCAPE, engine, exitCode, EndTimeoutMs))
+        << "still running " << EndTimeoutMs << " ms after Escape went down";
     EXPECT_EQ(exitCode, 0u);
 }
 
-TEST(EngineProgram, ClosingTheWindowEndsItWithZero)
+// A PNG saved as the texture: the loader goes by the content, so the cube is
+// drawn green (no red or blue under a white light); closing the window ends it.
+TEST(EngineProgram, APngSavedAsItsTextureIsDrawnAndClosingTheWindowEndsItWithZero)
 {
+    const std::string green = TempFolder::ReadBytes("../imagemagick/green.png");
+    if (green.empty())
+        GTEST_SKIP() << "ImageMagick wrote no PNG on this build host";
+    const std::filesystem::path program = std::filesystem::absolute("Engine.exe");
+    TempFolder build;
+    ASSERT_TRUE(build.Enter("bin"));
+    for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/cube.txt"})
+        ASSERT_TRUE(build.Copy(std::string("Engine/") + file, "..")) << file;
+    ASSERT_FALSE(build.Write("Engine/data/seafloor.dds", green).empty());
+
     ChildProcess engine;
-    ASSERT_TRUE(engine.Start(L"Engine.exe", L""));
+    ASSERT_TRUE(engine.Start(program.wstring(), L""));
     HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
     ASSERT_NE(window, nullptr);
+    ScreenCapture capture;
+    EXPECT_TRUE(CaptureWhen(ExpectedWindowRect(), ShowsAGreenCube, capture)) << "a green cube in the middle";
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;
@@ -231,19 +237,18 @@ TEST(EngineProgram, AMissingOrBrokenFileIsReportedAndTheProgramEndsWithZero)
     for (const Case& broken : cases)
     {
         SCOPED_TRACE(broken.file);
-        Sandbox sandbox;
-        ASSERT_TRUE(sandbox.Ok());
-        std::filesystem::create_directories(sandbox.EnginePath("data"));
+        TempFolder build;
+        ASSERT_TRUE(build.Enter("bin"));
         for (const char* file : {"light.vs", "light.ps", "texture.vs", "texture.ps", "data/cube.txt",
                                  "data/seafloor.dds"})
         {
             if (std::string(file) == broken.file)
                 continue;
-            ASSERT_TRUE(sandbox.CopyEngineFile(file)) << file;
+            ASSERT_TRUE(build.Copy(std::string("Engine/") + file, "..")) << file;
         }
         if (broken.text)
         {
-            ASSERT_TRUE(sandbox.WriteEngineFile(broken.file, broken.text));
+            ASSERT_FALSE(build.Write(std::string("Engine/") + broken.file, broken.text).empty());
         }
 
         ChildProcess engine;
@@ -252,7 +257,7 @@ TEST(EngineProgram, AMissingOrBrokenFileIsReportedAndTheProgramEndsWithZero)
         ExpectOneRunOfBoxes(engine, boxes, broken.boxes);
         if (broken.text)
         {
-            EXPECT_NE(sandbox.ReadWorkingFile("shader-error.txt").find("undefinedColour"), std::string::npos)
+            EXPECT_NE(build.Read("bin/shader-error.txt").find("undefinedColour"), std::string::npos)
                 << "the compiler's text in shader-error.txt";
         }
     }

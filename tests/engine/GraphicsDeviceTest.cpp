@@ -2,13 +2,14 @@
 #include "GraphicsDevice.h"
 
 #include "ComPtr.h"
+#include "FailureSweep.h"
 #include "FaultInjection.h"
+#include "HeldRootsTest.h"
 #include "TestWindow.h"
 #include "TextureReadback.h"
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <vector>
 
 namespace
@@ -65,27 +66,13 @@ D3DXVECTOR3 Project(const D3DXMATRIX& m, float x, float y, float z)
 
 // Every root the device creates is held, so each test ends with a leak check:
 // after Shutdown the swap chain and the device die with the last reference.
-class GraphicsDeviceTest : public ::testing::Test
+class GraphicsDeviceTest : public HeldRootsTest
 {
 protected:
-    void SetUp() override
-    {
-        FaultInjection::Install();
-        FaultInjection::ReleaseHeldRoots();
-        FaultInjection::HoldRoots(true);
-    }
     void TearDown() override
     {
         graphics.Shutdown();
-        FaultInjection::Disarm();
-        FaultInjection::HoldRoots(false);
-        ExpectRootsReleased();
-    }
-
-    static void ExpectRootsReleased()
-    {
-        for (const auto& root : FaultInjection::ReleaseHeldRoots())
-            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
+        HeldRootsTest::TearDown();
     }
 
     bool InitializeWindowed(bool vsync)
@@ -315,37 +302,23 @@ TEST_F(GraphicsDeviceTest, FullScreenSwapChainIsMadeWindowedBeforeRelease)
     EXPECT_FALSE(fullScreen);
 }
 
-// Each creating call failing in turn, in the order of a successful set-up:
-// Initialize gives up at once, and Shutdown (safe twice, and on a device
-// never set up) releases exactly what was created.
+// Each creating call failing in turn: Initialize gives up at once, and
+// Shutdown (safe twice, and on a device never set up) releases exactly what
+// was created.
 TEST_F(GraphicsDeviceTest, EachFailingCreatingCallEndsInitializeAndShutdownReleasesTheRest)
 {
-    const char* const creatingCalls[] = {
-        "CreateDXGIFactory", "IDXGIFactory::EnumAdapters", "IDXGIAdapter::EnumOutputs",
-        "IDXGIOutput::GetDisplayModeList", "operator new[]", "IDXGIOutput::GetDisplayModeList",
-        "D3D11CreateDeviceAndSwapChain", "IDXGISwapChain::GetBuffer", "ID3D11Device::CreateRenderTargetView",
-        "ID3D11Device::CreateTexture2D", "ID3D11Device::CreateDepthStencilState",
-        "ID3D11Device::CreateDepthStencilView", "ID3D11Device::CreateRasterizerState",
-        "ID3D11Device::CreateDepthStencilState", "ID3D11Device::CreateBlendState", "ID3D11Device::CreateBlendState",
-    };
     graphics.Shutdown();
-    for (int failAt = 1; failAt <= static_cast<int>(std::size(creatingCalls)) + 1; ++failAt)
-    {
+    FailureSweep sweep([this] {
         GraphicsDevice device;
-        FaultInjection::Arm(failAt);
         const bool initialized = device.Initialize(800, 600, true, window.Handle(), false, FarPlane, NearPlane);
-        FaultInjection::Disarm();
         device.Shutdown();
         device.Shutdown();
         EXPECT_EQ(device.GetDevice(), nullptr);
-        ExpectRootsReleased();
-        if (failAt > static_cast<int>(std::size(creatingCalls)))
-        {
-            EXPECT_TRUE(initialized) << "more creating calls than expected";
-            break;
-        }
-        EXPECT_FALSE(initialized) << failAt;
-        EXPECT_EQ(FaultInjection::FailedCall(), creatingCalls[failAt - 1]) << failAt;
-        EXPECT_EQ(FaultInjection::Count(), failAt) << "calls after the failure of " << creatingCalls[failAt - 1];
-    }
+        return initialized;
+    });
+    EXPECT_EQ(sweep.Clean().roots, 2u) << "a device and a swap chain";
+    sweep.FailEach([](int k, const FailureSweep::Run& run) {
+        EXPECT_EQ(run.calls, k) << "calls after the failure";
+        EXPECT_TRUE(run.boxes.empty());
+    });
 }

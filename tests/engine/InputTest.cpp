@@ -1,13 +1,14 @@
 // The DirectInput reader on the real devices, with faults injected into the reads.
 #include "Input.h"
 
+#include "FailureSweep.h"
 #include "FaultInjection.h"
+#include "HeldRootsTest.h"
 #include "TestWindow.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,30 +40,20 @@ bool MouseAt(Input& input, int x, int y)
 
 // Devices hold their DirectInput object, so it dies with the last reference
 // only when everything was released: each test ends with that check.
-class InputTest : public ::testing::Test
+class InputTest : public HeldRootsTest
 {
 protected:
     void SetUp() override
     {
-        FaultInjection::Install();
-        FaultInjection::ReleaseHeldRoots();
-        FaultInjection::HoldRoots(true);
+        HeldRootsTest::SetUp();
         SetForegroundWindow(window.Handle());
         TestWindow::PumpMessages();
     }
     void TearDown() override
     {
         input.Shutdown();
-        FaultInjection::Disarm();
         FaultInjection::FailNext(GetDeviceState, S_OK, 0);
-        FaultInjection::HoldRoots(false);
-        ExpectRootsReleased();
-    }
-
-    static void ExpectRootsReleased()
-    {
-        for (const auto& root : FaultInjection::ReleaseHeldRoots())
-            EXPECT_EQ(root.second, 0u) << root.first << " outlived Shutdown";
+        HeldRootsTest::TearDown();
     }
 
     bool Initialize() { return input.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080); }
@@ -85,33 +76,18 @@ TEST_F(InputTest, StartsAtTheOriginAndFailsInTheBackground)
     EXPECT_FALSE(Initialize());
 }
 
-// Each creating call failing in turn, in the order of a successful set-up.
+// Each creating call failing in turn ends Initialize at once.
 TEST_F(InputTest, EachFailingCreatingCallEndsInitializeAndShutdownReleasesTheRest)
 {
-    const char* const creatingCalls[] = {
-        "DirectInput8Create", "IDirectInput8W::CreateDevice", "IDirectInputDevice8W::SetDataFormat",
-        "IDirectInputDevice8W::SetCooperativeLevel", Acquire, "IDirectInput8W::CreateDevice",
-        "IDirectInputDevice8W::SetDataFormat", "IDirectInputDevice8W::SetCooperativeLevel", Acquire,
-    };
-    input.Shutdown();
-    for (int failAt = 1; failAt <= static_cast<int>(std::size(creatingCalls)) + 1; ++failAt)
-    {
+    FailureSweep sweep([this] {
         Input failing;
-        FaultInjection::Arm(failAt);
         const bool initialized = failing.Initialize(GetModuleHandleW(nullptr), window.Handle(), 1920, 1080);
-        FaultInjection::Disarm();
         failing.Shutdown();
         failing.Shutdown();
-        ExpectRootsReleased();
-        if (failAt > static_cast<int>(std::size(creatingCalls)))
-        {
-            EXPECT_TRUE(initialized) << "more creating calls than expected";
-            break;
-        }
-        EXPECT_FALSE(initialized) << failAt;
-        EXPECT_EQ(FaultInjection::FailedCall(), creatingCalls[failAt - 1]) << failAt;
-        EXPECT_EQ(FaultInjection::Count(), failAt) << "calls after the failure of " << creatingCalls[failAt - 1];
-    }
+        return initialized;
+    });
+    EXPECT_EQ(sweep.Clean().roots, 1u) << "a DirectInput object";
+    sweep.FailEach([](int k, const FailureSweep::Run& run) { EXPECT_EQ(run.calls, k) << "calls after the failure"; });
 }
 
 // A lost or unacquired device is acquired again and the frame goes on with

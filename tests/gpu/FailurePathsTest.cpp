@@ -10,6 +10,7 @@
 #include "BufferReadback.h"
 #include "ComPtr.h"
 #include "DrawTarget.h"
+#include "FailureSweep.h"
 #include "FaultInjection.h"
 #include "GpuTest.h"
 #include "LitVertex.h"
@@ -30,9 +31,20 @@ const std::string CreateBuffer = "ID3D11Device::CreateBuffer";
 const std::string Map = "ID3D11DeviceContext::Map";
 const std::string Compile = "D3DCompile";
 
-std::vector<std::string> Without(std::vector<std::string> calls, const std::string& name)
+// The calls other than allocations, in any order: the compiler and the image
+// loader allocate as they see fit.
+std::vector<std::string> Made(std::vector<std::string> calls)
 {
-    calls.erase(std::remove(calls.begin(), calls.end(), name), calls.end());
+    calls.erase(std::remove_if(calls.begin(), calls.end(),
+                               [](const std::string& call) { return call.rfind("operator new", 0) == 0; }),
+                calls.end());
+    std::sort(calls.begin(), calls.end());
+    return calls;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> calls)
+{
+    std::sort(calls.begin(), calls.end());
     return calls;
 }
 
@@ -43,82 +55,61 @@ D3DXMATRIX Identity()
     return matrix;
 }
 
+// What the boxes shown when the k-th call of the log failed must be.
+using BoxCheck = std::function<void(const std::vector<std::string>& log, int k, const std::vector<SeenMessageBox>&)>;
+
 class FailurePathsTest : public GpuTest
 {
 protected:
-    void SetUp() override
-    {
-        GpuTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        FaultInjection::Install();
-        FaultInjection::HookObject(gpu.Device());
-        FaultInjection::HookObject(gpu.Context());
-    }
     void TearDown() override { FaultInjection::Disarm(); }
 
-    // The creating calls of one successful set-up, in order. Shutdown releases
-    // all of it, and is harmless twice or without set-up.
+    // The creating calls of one successful set-up, then each of them failed in
+    // turn: set-up reports failure, and Shutdown (harmless twice, or without
+    // set-up) releases exactly what was made. Returns the clean set-up's calls.
     template <typename Object>
-    std::vector<std::string> CallsOf(const std::function<bool(Object&)>& initialize)
+    std::vector<std::string> Sweep(const std::function<bool(Object&)>& initialize, const BoxCheck& check)
     {
-        const ULONG before = FaultInjection::RefCount(gpu.Device());
         Object never;
         never.Shutdown();
-        Object object;
-        FaultInjection::Arm(0);
-        const bool created = initialize(object);
-        FaultInjection::Disarm();
-        EXPECT_TRUE(created);
-        EXPECT_GT(FaultInjection::RefCount(gpu.Device()), before);
-        object.Shutdown();
-        object.Shutdown();
-        EXPECT_EQ(FaultInjection::RefCount(gpu.Device()), before);
-        return FaultInjection::Calls();
-    }
-
-    // Fails each of those calls in turn. Returns the boxes shown, one list per call.
-    template <typename Object>
-    std::vector<std::vector<SeenMessageBox>> FailEachCall(const std::function<bool(Object&)>& initialize,
-                                                          size_t callCount)
-    {
-        std::vector<std::vector<SeenMessageBox>> boxes;
         const ULONG before = FaultInjection::RefCount(gpu.Device());
-        for (size_t k = 1; k <= callCount; ++k)
-        {
-            MessageBoxWatcher watcher;
+        FailureSweep sweep([&] {
             Object object;
-            FaultInjection::Arm(static_cast<int>(k));
             const bool created = initialize(object);
-            const std::string failed = FaultInjection::FailedCall();
-            FaultInjection::Disarm();
+            made = FaultInjection::RefCount(gpu.Device()) > before;
             object.Shutdown();
             object.Shutdown();
-            EXPECT_FALSE(created) << "call " << k << " (" << failed << ") failed";
-            EXPECT_FALSE(failed.empty()) << "call " << k;
-            EXPECT_EQ(FaultInjection::RefCount(gpu.Device()), before) << "after failing call " << k << " (" << failed << ")";
-            boxes.push_back(watcher.Seen());
-        }
-        return boxes;
+            return created;
+        });
+        sweep.Clean();
+        EXPECT_TRUE(made) << "set-up made nothing on the device";
+        sweep.FailEach([&](int k, const FailureSweep::Run& run) {
+            EXPECT_EQ(FaultInjection::RefCount(gpu.Device()), before) << "something outlived Shutdown";
+            check(sweep.Log(), k, run.boxes);
+        });
+        EXPECT_EQ(FaultInjection::RefCount(gpu.Device()), before);
+        return sweep.Log();
     }
 
     // Compile failures without compiler text read as a missing file; later steps show nothing.
-    void ExpectBoxesOnlyWhileCompiling(const std::vector<std::string>& calls,
-                                       const std::vector<std::vector<SeenMessageBox>>& boxes)
+    static void ExpectBoxOnlyWhileCompiling(const std::vector<std::string>& log, int k,
+                                            const std::vector<SeenMessageBox>& boxes)
     {
-        const size_t firstObject =
-            std::find(calls.begin(), calls.end(), "ID3D11Device::CreateVertexShader") - calls.begin();
-        for (size_t i = 0; i < boxes.size(); ++i)
+        const auto compiled = std::find(log.begin(), log.end(), "ID3D11Device::CreateVertexShader");
+        if (k <= compiled - log.begin())
         {
-            if (i < firstObject)
-            {
-                ASSERT_EQ(boxes[i].size(), 1u) << "failing " << calls[i];
-                EXPECT_EQ(boxes[i][0].caption, L"Missing Shader File");
-            }
-            else
-                EXPECT_TRUE(boxes[i].empty()) << "failing " << calls[i];
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].caption, L"Missing Shader File");
         }
+        else
+            EXPECT_TRUE(boxes.empty());
     }
+
+    static void ExpectNoBox(const std::vector<std::string>&, int, const std::vector<SeenMessageBox>& boxes)
+    {
+        EXPECT_TRUE(boxes.empty());
+    }
+
+    bool made = false;
 };
 }
 
@@ -127,11 +118,9 @@ TEST_F(FailurePathsTest, RenderTextureSetUp)
     const std::function<bool(RenderTexture&)> initialize = [this](RenderTexture& object) {
         return object.Initialize(gpu.Device(), 32, 16);
     };
-    const std::vector<std::string> calls = CallsOf(initialize);
-    const std::vector<std::string> expected = {"ID3D11Device::CreateTexture2D", "ID3D11Device::CreateRenderTargetView",
-                                               "ID3D11Device::CreateShaderResourceView"};
-    EXPECT_EQ(calls, expected);
-    FailEachCall(initialize, calls.size());
+    EXPECT_EQ(Sorted(Sweep(initialize, ExpectNoBox)),
+              Sorted({"ID3D11Device::CreateTexture2D", "ID3D11Device::CreateRenderTargetView",
+                      "ID3D11Device::CreateShaderResourceView"}));
 }
 
 TEST_F(FailurePathsTest, DebugWindowSetUp)
@@ -139,10 +128,8 @@ TEST_F(FailurePathsTest, DebugWindowSetUp)
     const std::function<bool(DebugWindow&)> initialize = [this](DebugWindow& object) {
         return object.Initialize(gpu.Device(), 800, 600, 100, 100);
     };
-    const std::vector<std::string> calls = CallsOf(initialize);
-    const std::vector<std::string> expected = {"operator new[]", "operator new[]", CreateBuffer, CreateBuffer};
-    EXPECT_EQ(calls, expected);
-    FailEachCall(initialize, calls.size());
+    EXPECT_EQ(Sorted(Sweep(initialize, ExpectNoBox)),
+              Sorted({"operator new[]", "operator new[]", CreateBuffer, CreateBuffer}));
 }
 
 TEST_F(FailurePathsTest, LightShaderSetUp)
@@ -150,18 +137,10 @@ TEST_F(FailurePathsTest, LightShaderSetUp)
     const std::function<bool(LightShader&)> initialize = [this](LightShader& object) {
         return object.Initialize(gpu.Device(), gpu.Window());
     };
-    const std::vector<std::string> calls = CallsOf(initialize);
-    // The compiler's own allocations aside, the steps in their order.
-    const std::vector<std::string> expected = {Compile,
-                                               Compile,
-                                               "ID3D11Device::CreateVertexShader",
-                                               "ID3D11Device::CreatePixelShader",
-                                               "ID3D11Device::CreateInputLayout",
-                                               "ID3D11Device::CreateSamplerState",
-                                               CreateBuffer,
-                                               CreateBuffer};
-    EXPECT_EQ(Without(Without(calls, "operator new[]"), "operator new"), expected);
-    ExpectBoxesOnlyWhileCompiling(calls, FailEachCall(initialize, calls.size()));
+    EXPECT_EQ(Made(Sweep(initialize, ExpectBoxOnlyWhileCompiling)),
+              Sorted({Compile, Compile, "ID3D11Device::CreateVertexShader", "ID3D11Device::CreatePixelShader",
+                      "ID3D11Device::CreateInputLayout", "ID3D11Device::CreateSamplerState", CreateBuffer,
+                      CreateBuffer}));
 }
 
 TEST_F(FailurePathsTest, TextureShaderSetUp)
@@ -169,16 +148,9 @@ TEST_F(FailurePathsTest, TextureShaderSetUp)
     const std::function<bool(TextureShader&)> initialize = [this](TextureShader& object) {
         return object.Initialize(gpu.Device(), gpu.Window());
     };
-    const std::vector<std::string> calls = CallsOf(initialize);
-    const std::vector<std::string> expected = {Compile,
-                                               Compile,
-                                               "ID3D11Device::CreateVertexShader",
-                                               "ID3D11Device::CreatePixelShader",
-                                               "ID3D11Device::CreateInputLayout",
-                                               CreateBuffer,
-                                               "ID3D11Device::CreateSamplerState"};
-    EXPECT_EQ(Without(Without(calls, "operator new[]"), "operator new"), expected);
-    ExpectBoxesOnlyWhileCompiling(calls, FailEachCall(initialize, calls.size()));
+    EXPECT_EQ(Made(Sweep(initialize, ExpectBoxOnlyWhileCompiling)),
+              Sorted({Compile, Compile, "ID3D11Device::CreateVertexShader", "ID3D11Device::CreatePixelShader",
+                      "ID3D11Device::CreateInputLayout", CreateBuffer, "ID3D11Device::CreateSamplerState"}));
 }
 
 TEST_F(FailurePathsTest, ModelSetUp)
@@ -186,16 +158,8 @@ TEST_F(FailurePathsTest, ModelSetUp)
     const std::function<bool(Model&)> initialize = [this](Model& object) {
         return object.Initialize(gpu.Device(), L"../Engine/data/seafloor.dds", "../Engine/data/cube.txt");
     };
-    const std::vector<std::string> calls = CallsOf(initialize);
-    // Its own steps among the reader's and the image loader's calls: buffers, then the Texture object.
-    const std::vector<std::string> ownSteps = {CreateBuffer, CreateBuffer, "operator new"};
-    std::vector<std::string> seen;
-    for (const std::string& call : calls)
-        if (call == CreateBuffer || (call == "operator new" && seen.size() == 2))
-            seen.push_back(call);
-    EXPECT_EQ(seen, ownSteps);
-    for (const std::vector<SeenMessageBox>& boxes : FailEachCall(initialize, calls.size()))
-        EXPECT_TRUE(boxes.empty());
+    const std::vector<std::string> log = Sweep(initialize, ExpectNoBox);
+    EXPECT_EQ(std::count(log.begin(), log.end(), CreateBuffer), 2) << "a vertex and an index buffer";
 }
 
 TEST_F(FailurePathsTest, LightShaderRenderMapsTwiceAndDrawsNothingWhenEitherMapFails)

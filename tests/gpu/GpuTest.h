@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-// One device per test suite (creating one under Wine takes seconds); every
-// test starts from a cleared context.
+// One device per test suite (creating one under Wine takes seconds), its
+// creating calls hooked for the fault injection; every test starts from a
+// cleared context.
 class GpuTest : public ::testing::Test
 {
 protected:
@@ -14,6 +15,10 @@ protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
     void SetUp() override;
+
+    // Both pipelines ask for the same sampler: trilinear, wrapping, every level. The
+    // device hands back a normalised description, so the one asked for is checked.
+    static void ExpectTheSampler();
 
     TestDevice& gpu;
 

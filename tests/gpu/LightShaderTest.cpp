@@ -3,6 +3,7 @@
 #include "BufferReadback.h"
 #include "ComPtr.h"
 #include "DrawTarget.h"
+#include "FaultInjection.h"
 #include "LitVertex.h"
 #include "PixelTexture.h"
 #include "GpuTest.h"
@@ -37,7 +38,9 @@ protected:
         GpuTest::SetUp();
         if (HasFatalFailure())
             return;
+        FaultInjection::Arm(0);  // records what set-up asks for
         ASSERT_TRUE(shader.Initialize(gpu.Device(), gpu.Window()));
+        FaultInjection::Disarm();
     }
     void TearDown() override { shader.Shutdown(); }
 
@@ -128,9 +131,7 @@ TEST_F(LightShaderTest, RenderWritesTransposedMatricesAndTheLightIntoTheConstant
     ComPtr<ID3D11ShaderResourceView> bound;
     gpu.Context()->PSGetShaderResources(0, 1, bound.Put());
     EXPECT_EQ(bound.Get(), texture.View());
-    ComPtr<ID3D11SamplerState> sampler;
-    gpu.Context()->PSGetSamplers(0, 1, sampler.Put());
-    EXPECT_TRUE(sampler);
+    ExpectTheSampler();
     ComPtr<ID3D11InputLayout> layout;
     gpu.Context()->IAGetInputLayout(layout.Put());
     EXPECT_TRUE(layout);

@@ -5,7 +5,7 @@
 #include "DebugWindow.h"
 #include "FaultInjection.h"
 #include "GpuTest.h"
-#include "Sandbox.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -37,11 +37,7 @@ protected:
     void SetUp() override
     {
         GpuTest::SetUp();
-        ASSERT_TRUE(sandbox.Ok());
-        ASSERT_TRUE(sandbox.WriteWorkingFile("three.txt", ThreeVertices));
-        ASSERT_TRUE(sandbox.WriteWorkingFile("empty.txt", "Vertex Count: 0\n\nData:\n\n"));
-        FaultInjection::Install();
-        FaultInjection::HookObject(gpu.Device());
+        ASSERT_FALSE(threeVertices.empty() || noVertices.empty());
     }
     void TearDown() override
     {
@@ -51,7 +47,7 @@ protected:
     }
 
     // The model's own texture, from the real build.
-    std::wstring RealTexture() const { return sandbox.RealEnginePath("data/seafloor.dds").wstring(); }
+    std::wstring RealTexture() const { return L"../Engine/data/seafloor.dds"; }
 
     // Initialize, logging its creating calls.
     bool Initialize(const std::wstring& textureFile, const char* modelFile)
@@ -81,7 +77,9 @@ protected:
         }
     };
 
-    Sandbox sandbox;
+    TempFolder files;
+    const std::string threeVertices = files.Write("three.txt", ThreeVertices).string();
+    const std::string noVertices = files.Write("empty.txt", "Vertex Count: 0\n\nData:\n\n").string();
     Model model;
 };
 
@@ -93,7 +91,7 @@ size_t Occurrences(const std::vector<std::string>& calls, const std::string& nam
 
 TEST_F(ModelTest, BuffersHoldTheFileRecordsAs32ByteVerticesAndIndicesInFileOrder)
 {
-    ASSERT_TRUE(Initialize(RealTexture(), "three.txt"));
+    ASSERT_TRUE(Initialize(RealTexture(), threeVertices.c_str()));
     EXPECT_EQ(model.GetIndexCount(), 3);
     EXPECT_NE(model.GetTexture(), nullptr);
 
@@ -121,7 +119,7 @@ TEST_F(ModelTest, BuffersHoldTheFileRecordsAs32ByteVerticesAndIndicesInFileOrder
 
 TEST_F(ModelTest, BindReplacesTheDebugWindowsBuffers)
 {
-    ASSERT_TRUE(Initialize(RealTexture(), "three.txt"));
+    ASSERT_TRUE(Initialize(RealTexture(), threeVertices.c_str()));
     DebugWindow quad;
     ASSERT_TRUE(quad.Initialize(gpu.Device(), 800, 600, 100, 100));
     ASSERT_TRUE(quad.Bind(gpu.Context(), 50, 50));
@@ -138,7 +136,7 @@ TEST_F(ModelTest, BindReplacesTheDebugWindowsBuffers)
 
 TEST_F(ModelTest, TheProgramsCubeAndTextureLoad)
 {
-    ASSERT_TRUE(Initialize(RealTexture(), sandbox.RealEnginePath("data/cube.txt").string().c_str()));
+    ASSERT_TRUE(Initialize(RealTexture(), "../Engine/data/cube.txt"));
     EXPECT_EQ(model.GetIndexCount(), 36);
     EXPECT_NE(model.GetTexture(), nullptr);
 }
@@ -147,7 +145,7 @@ TEST_F(ModelTest, CountZeroReadsButFailsAtBufferCreation)
 {
     const ULONG before = FaultInjection::RefCount(gpu.Device());
 
-    EXPECT_FALSE(Initialize(RealTexture(), "empty.txt"));
+    EXPECT_FALSE(Initialize(RealTexture(), noVertices.c_str()));
 
     EXPECT_EQ(model.GetIndexCount(), 0);
     EXPECT_EQ(FaultInjection::Calls().back(), "ID3D11Device::CreateBuffer") << "the texture is never reached";
@@ -160,7 +158,7 @@ TEST_F(ModelTest, MissingTextureFailsAfterBothBuffersAndTheTextureExistAndShutdo
 {
     const ULONG before = FaultInjection::RefCount(gpu.Device());
 
-    EXPECT_FALSE(Initialize(L"no-such-texture.dds", "three.txt"));
+    EXPECT_FALSE(Initialize(L"no-such-texture.dds", threeVertices.c_str()));
 
     const std::vector<std::string> calls = FaultInjection::Calls();
     EXPECT_EQ(Occurrences(calls, "ID3D11Device::CreateBuffer"), 2u);

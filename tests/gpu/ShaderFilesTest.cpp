@@ -3,10 +3,11 @@
 #include "LightShader.h"
 #include "TextureShader.h"
 
+#include "CompilerText.h"
 #include "GpuTest.h"
 #include "MessageBoxWatcher.h"
 #include "FaultInjection.h"
-#include "Sandbox.h"
+#include "TempFolder.h"
 
 #include <d3dx11.h>
 #include <gtest/gtest.h>
@@ -34,26 +35,19 @@ const char MismatchedVertexShader[] =
 // What the compiler says about a file, as the text-mode stream writes it out.
 std::string CompilerTextWithPlatformLineEnds(const wchar_t* file, const char* function, const char* profile)
 {
-    ID3D10Blob* code = nullptr;
-    ID3D10Blob* errors = nullptr;
-    D3DX11CompileFromFileW(file, nullptr, nullptr, function, profile, D3D10_SHADER_ENABLE_STRICTNESS, 0, nullptr,
-                           &code, &errors, nullptr);
-    std::string text;
-    if (errors)
-    {
-        const char* bytes = static_cast<const char*>(errors->GetBufferPointer());
-        for (SIZE_T i = 0; i < errors->GetBufferSize(); ++i)
-            text += bytes[i] == '\n' ? std::string("\r\n") : std::string(1, bytes[i]);
-        errors->Release();
-    }
-    if (code)
-        code->Release();
-    return text;
+    return CompilerText::WithPlatformLineEnds(
+        CompilerText::Of(file, function, profile, D3D10_SHADER_ENABLE_STRICTNESS));
 }
 
 class ShaderFilesTest : public GpuTest
 {
 protected:
+    void SetUp() override
+    {
+        GpuTest::SetUp();
+        ASSERT_TRUE(build.Enter("bin"));
+    }
+
     void ExpectOneBox(const wchar_t* text, const wchar_t* caption)
     {
         const std::vector<SeenMessageBox> seen = watcher.Seen();
@@ -63,27 +57,25 @@ protected:
         EXPECT_EQ(seen[0].owner, gpu.Window());
     }
 
-    Sandbox sandbox;
+    TempFolder build;  // ../Engine/ holds only what a test puts there
     MessageBoxWatcher watcher;
 };
 }
 
 TEST_F(ShaderFilesTest, BothLightShaderFilesMissingReportsOnlyTheVertexShader)
 {
-    ASSERT_TRUE(sandbox.Ok());
     LightShader shader;
 
     EXPECT_FALSE(shader.Initialize(gpu.Device(), gpu.Window()));
     shader.Shutdown();
 
     ExpectOneBox(L"../Engine/light.vs", L"Missing Shader File");
-    EXPECT_FALSE(sandbox.WorkingFileExists("shader-error.txt"));
+    EXPECT_FALSE(build.Exists("bin/shader-error.txt"));
 }
 
 TEST_F(ShaderFilesTest, MissingLightPixelShaderIsNamedInItsBox)
 {
-    ASSERT_TRUE(sandbox.Ok());
-    ASSERT_TRUE(sandbox.CopyEngineFile("light.vs"));
+    ASSERT_TRUE(build.Copy("Engine/light.vs", ".."));
     LightShader shader;
 
     EXPECT_FALSE(shader.Initialize(gpu.Device(), gpu.Window()));
@@ -94,10 +86,9 @@ TEST_F(ShaderFilesTest, MissingLightPixelShaderIsNamedInItsBox)
 
 TEST_F(ShaderFilesTest, BrokenShaderReplacesTheErrorFileWithTheCompilerText)
 {
-    ASSERT_TRUE(sandbox.Ok());
-    ASSERT_TRUE(sandbox.CopyEngineFile("light.vs"));
-    ASSERT_TRUE(sandbox.WriteEngineFile("light.ps", BrokenPixelShader));
-    ASSERT_TRUE(sandbox.WriteWorkingFile("shader-error.txt", std::string(20000, 'x') + "older message"));
+    ASSERT_TRUE(build.Copy("Engine/light.vs", ".."));
+    ASSERT_FALSE(build.Write("Engine/light.ps", BrokenPixelShader).empty());
+    ASSERT_FALSE(build.Write("bin/shader-error.txt", std::string(20000, 'x') + "older message").empty());
     const std::string expected = CompilerTextWithPlatformLineEnds(L"../Engine/light.ps", "LightPixelShader", "ps_5_0");
     ASSERT_FALSE(expected.empty());
     LightShader shader;
@@ -106,14 +97,13 @@ TEST_F(ShaderFilesTest, BrokenShaderReplacesTheErrorFileWithTheCompilerText)
     shader.Shutdown();
 
     ExpectOneBox(CompileErrorText, L"../Engine/light.ps");
-    EXPECT_EQ(sandbox.ReadWorkingFile("shader-error.txt"), expected);
+    EXPECT_EQ(build.Read("bin/shader-error.txt"), expected);
 }
 
 TEST_F(ShaderFilesTest, UnwritableErrorFileStillShowsTheBox)
 {
-    ASSERT_TRUE(sandbox.Ok());
-    ASSERT_TRUE(sandbox.CopyEngineFile("light.vs"));
-    ASSERT_TRUE(sandbox.WriteEngineFile("light.ps", BrokenPixelShader));
+    ASSERT_TRUE(build.Copy("Engine/light.vs", ".."));
+    ASSERT_FALSE(build.Write("Engine/light.ps", BrokenPixelShader).empty());
     ASSERT_TRUE(CreateDirectoryW(L"shader-error.txt", nullptr));
     LightShader shader;
 
@@ -125,9 +115,8 @@ TEST_F(ShaderFilesTest, UnwritableErrorFileStillShowsTheBox)
 
 TEST_F(ShaderFilesTest, LayoutMismatchFailsSilentlyAndShutdownReleasesTheShadersMadeSoFar)
 {
-    ASSERT_TRUE(sandbox.Ok());
-    ASSERT_TRUE(sandbox.WriteEngineFile("light.vs", MismatchedVertexShader));
-    ASSERT_TRUE(sandbox.CopyEngineFile("light.ps"));
+    ASSERT_FALSE(build.Write("Engine/light.vs", MismatchedVertexShader).empty());
+    ASSERT_TRUE(build.Copy("Engine/light.ps", ".."));
     const ULONG before = FaultInjection::RefCount(gpu.Device());
     LightShader shader;
 
@@ -142,8 +131,7 @@ TEST_F(ShaderFilesTest, LayoutMismatchFailsSilentlyAndShutdownReleasesTheShaders
 
 TEST_F(ShaderFilesTest, TexturePixelShaderMissingBesideItsVertexShaderIsNamedInItsBox)
 {
-    ASSERT_TRUE(sandbox.Ok());
-    ASSERT_TRUE(sandbox.CopyEngineFile("texture.vs"));
+    ASSERT_TRUE(build.Copy("Engine/texture.vs", ".."));
     TextureShader shader;
 
     EXPECT_FALSE(shader.Initialize(gpu.Device(), gpu.Window()));
@@ -154,9 +142,8 @@ TEST_F(ShaderFilesTest, TexturePixelShaderMissingBesideItsVertexShaderIsNamedInI
 
 TEST_F(ShaderFilesTest, BrokenTextureShaderIsReportedTheSameWay)
 {
-    ASSERT_TRUE(sandbox.Ok());
-    ASSERT_TRUE(sandbox.WriteEngineFile("texture.vs", "this is not HLSL\n"));
-    ASSERT_TRUE(sandbox.CopyEngineFile("texture.ps"));
+    ASSERT_FALSE(build.Write("Engine/texture.vs", "this is not HLSL\n").empty());
+    ASSERT_TRUE(build.Copy("Engine/texture.ps", ".."));
     const std::string expected =
         CompilerTextWithPlatformLineEnds(L"../Engine/texture.vs", "TextureVertexShader", "vs_5_0");
     TextureShader shader;
@@ -165,5 +152,5 @@ TEST_F(ShaderFilesTest, BrokenTextureShaderIsReportedTheSameWay)
     shader.Shutdown();
 
     ExpectOneBox(CompileErrorText, L"../Engine/texture.vs");
-    EXPECT_EQ(sandbox.ReadWorkingFile("shader-error.txt"), expected);
+    EXPECT_EQ(build.Read("bin/shader-error.txt"), expected);
 }

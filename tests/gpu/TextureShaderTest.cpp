@@ -4,6 +4,7 @@
 #include "ComPtr.h"
 #include "DebugWindow.h"
 #include "DrawTarget.h"
+#include "FaultInjection.h"
 #include "PixelTexture.h"
 #include "GpuTest.h"
 #include "TestDevice.h"
@@ -31,7 +32,9 @@ protected:
         GpuTest::SetUp();
         if (HasFatalFailure())
             return;
+        FaultInjection::Arm(0);  // records what set-up asks for
         ASSERT_TRUE(shader.Initialize(gpu.Device(), gpu.Window()));
+        FaultInjection::Disarm();
     }
     void TearDown() override { shader.Shutdown(); }
 
@@ -85,6 +88,7 @@ TEST_F(TextureShaderTest, RenderWritesTheTransposedMatricesAndBindsTheTexture)
     ComPtr<ID3D11Buffer> pixelConstants;
     gpu.Context()->PSGetConstantBuffers(0, 1, pixelConstants.Put());
     EXPECT_FALSE(pixelConstants) << "the texture shader has no pixel-shader constants";
+    ExpectTheSampler();
 }
 
 // The overlay as the scene draws it: the debug window's quad at (50, 50),

@@ -1,18 +1,16 @@
 #include "FailingAllocations.h"
 
-#include <atomic>
 #include <new>
 
 namespace
 {
-std::atomic<int> attempts(0);
-std::atomic<int> failFrom(0); // 0: never fail
+int attempts = 0;
+int failFrom = 0; // 0: never fail
 
 bool ShouldFail()
 {
-    const int attempt = ++attempts;
-    const int first = failFrom.load();
-    return first > 0 && attempt >= first;
+    ++attempts;
+    return failFrom > 0 && attempts >= failFrom;
 }
 }
 
@@ -30,7 +28,7 @@ void FailingAllocations::Reset()
 
 int FailingAllocations::Attempts()
 {
-    return attempts.load();
+    return attempts;
 }
 
 // As the library's own versions: the ordinary allocation, with its failure

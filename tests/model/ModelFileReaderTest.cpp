@@ -2,7 +2,7 @@
 #include "FailingAllocations.h"
 #include "ModelFileReader.h"
 #include "ModelReadResult.h"
-#include "TempFile.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -130,8 +130,9 @@ TEST(ModelFileGrammar, ReadFileReadsThroughTextMode)
     std::string text = Triangle;
     for (std::string::size_type at = 0; (at = text.find('\n', at)) != std::string::npos; at += 2)
         text.insert(at, "\r");
-    TempFile file(text + "\x1a" "garbage");
-    EXPECT_EQ(ModelReadResult::Difference(ModelReadResult::Parse(Triangle), ModelReadResult::ReadFile(file.Name())),
+    TempFolder folder;
+    const std::string file = folder.Write("model.txt", text + "\x1a" "garbage").string();
+    EXPECT_EQ(ModelReadResult::Difference(ModelReadResult::Parse(Triangle), ModelReadResult::ReadFile(file.c_str())),
               "");
 }
 
@@ -196,16 +197,17 @@ TEST(ModelFileFailures, CountTheRestCannotHoldFailsWithoutAllocating)
 
 TEST(ModelFileFailures, FailedAllocationsFailTheRead)
 {
-    TempFile file(Triangle);
+    TempFolder folder;
+    const std::string file = folder.Write("model.txt", Triangle).string();
     {
         ScopedFailingAllocations failing(1); // the file's bytes
-        const ModelReadResult result = ModelReadResult::ReadFile(file.Name());
+        const ModelReadResult result = ModelReadResult::ReadFile(file.c_str());
         EXPECT_FALSE(result.ok);
         EXPECT_TRUE(result.listNull);
     }
     {
         ScopedFailingAllocations failing(2); // the vertex list
-        const ModelReadResult result = ModelReadResult::ReadFile(file.Name());
+        const ModelReadResult result = ModelReadResult::ReadFile(file.c_str());
         EXPECT_FALSE(result.ok);
         EXPECT_TRUE(result.listNull);
         EXPECT_EQ(FailingAllocations::Attempts(), 2);

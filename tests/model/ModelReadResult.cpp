@@ -19,11 +19,11 @@ ModelReadResult ModelReadResult::Take(bool ok, int count, ModelVertex* list)
     return result;
 }
 
-ModelReadResult ModelReadResult::Parse(const std::string& text, int chunkCount)
+ModelReadResult ModelReadResult::Parse(const std::string& text)
 {
     int count = -1;
     ModelVertex* list = nullptr;
-    const bool ok = ModelFileReader::ParseInChunks(text.data(), text.size(), count, list, chunkCount);
+    const bool ok = ModelFileReader::Parse(text.data(), text.size(), count, list);
     return Take(ok, count, list);
 }
 

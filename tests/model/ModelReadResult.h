@@ -16,7 +16,7 @@ public:
 
     static ModelReadResult Take(bool ok, int count, ModelVertex* list);
 
-    static ModelReadResult Parse(const std::string& text, int chunkCount = 1);
+    static ModelReadResult Parse(const std::string& text);
     static ModelReadResult ReadFile(const char* fileName);
     static ModelReadResult ReadReference(const char* fileName);
 

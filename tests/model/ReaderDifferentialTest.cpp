@@ -1,17 +1,14 @@
 // The fast reader against the plain stream-based reading: the same result, count
-// and bits in every field, over edge cases and over random and corrupted files,
-// for every way the records' text can be cut between threads.
-#include "FailingAllocations.h"
+// and bits in every field, over edge cases and over random and corrupted files.
 #include "ModelReadResult.h"
 #include "RandomModelText.h"
 #include "StreamReference.h"
-#include "TempFile.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <string>
 
@@ -71,6 +68,8 @@ const std::string EdgeCases[] = {
     "V: 1 D:\n\n18446744073709551617 1844674407370955161.7e1 .18446744073709551617e20 9999999999999999999 "
     "10000000000000000000 0.0000000000000000001 100000000000000000000e-20 9",
     "V: 1 D:\n\n1\xa0" "2 3 4 5 6 7 8 9",
+    "V: 2 D:\n\n1234567 123456.7 .1234567 -1234567. 12345678 1234567.8 16777217 0.0000000\n"
+    "-9999999 +0000001 0000000.1 9.999999e0 -.0000001 1.5E1 0.1234567 2.5e\n",
     std::string(NulText, sizeof NulText - 1),
 };
 
@@ -93,22 +92,16 @@ std::string Printable(const std::string& text)
     return out;
 }
 
-// Reads the text as a file both ways, and from memory in several chunkings;
-// returns the first disagreement.
-std::string Compare(const std::string& text, std::initializer_list<int> chunkings = {1, 2, 3, 5})
+// Reads the text as a file both ways, and from memory; returns the first disagreement.
+std::string Compare(const std::string& text)
 {
-    TempFile file(text);
-    const ModelReadResult expected = ModelReadResult::ReadReference(file.Name());
-    std::string difference = ModelReadResult::Difference(expected, ModelReadResult::ReadFile(file.Name()));
+    static const TempFolder folder;
+    const std::string file = folder.Write("model.txt", text).string();
+    const ModelReadResult expected = ModelReadResult::ReadReference(file.c_str());
+    const std::string difference = ModelReadResult::Difference(expected, ModelReadResult::ReadFile(file.c_str()));
     if (!difference.empty())
         return "ReadFile: " + difference;
-    for (int chunks : chunkings)
-    {
-        difference = ModelReadResult::Difference(expected, ModelReadResult::Parse(text, chunks));
-        if (!difference.empty())
-            return std::to_string(chunks) + " chunks: " + difference;
-    }
-    return std::string();
+    return ModelReadResult::Difference(expected, ModelReadResult::Parse(text));
 }
 }
 
@@ -147,63 +140,8 @@ TEST(ReaderMatchesStream, ManyNumbersInEverySpelling)
         std::string text = "Vertex Count: 40\n\nData:\n\n";
         for (int f = 0; f < 320; ++f)
             text += random.Number() + (f % 8 == 7 ? "\n" : " ");
-        ASSERT_EQ(Compare(text, {1, 4}), "") << "file " << i << ": " << Printable(text);
+        ASSERT_EQ(Compare(text), "") << "file " << i << ": " << Printable(text);
     }
-}
-
-TEST(ChunkedReading, CutsAnywhereGiveTheSequentialResult)
-{
-    RandomModelText random(4);
-    const std::string plain = random.PlainFile(600);
-    for (int i = 0; i < 60; ++i)
-    {
-        const std::string text = i == 0 ? plain : random.Corrupt(plain);
-        const ModelReadResult sequential = ModelReadResult::Parse(text, 1);
-        for (int chunks = 2; chunks <= 8; ++chunks)
-            ASSERT_EQ(ModelReadResult::Difference(sequential, ModelReadResult::Parse(text, chunks)), "")
-                << "edit set " << i << ", " << chunks << " chunks";
-    }
-    EXPECT_EQ(Compare(random.Corrupt(plain), {8}), "");
-}
-
-TEST(ChunkedReading, ChunkWithMoreFieldsThanItsShareIsFinishedInPlace)
-{
-    // Long numbers first, short ones after: the later chunks hold far more
-    // fields than their share of the text suggests.
-    std::string text = "Vertex Count: 4000\n\nData:\n\n";
-    for (int f = 0; f < 4000; ++f)
-        text += "1.00000000000000000000000000000000000000000000000000000000000000000000000000000001 ";
-    for (int f = 0; f < 4000 * 7; ++f)
-        text += "2 ";
-    const ModelReadResult sequential = ModelReadResult::Parse(text, 1);
-    ASSERT_TRUE(sequential.ok);
-    EXPECT_EQ(sequential.Field(4000 * 8 - 1), 2.0f);
-    for (int chunks = 2; chunks <= 8; ++chunks)
-        EXPECT_EQ(ModelReadResult::Difference(sequential, ModelReadResult::Parse(text, chunks)), "") << chunks;
-}
-
-TEST(ChunkedReading, ChunksWithoutMemoryAreReadInPlace)
-{
-    RandomModelText random(5);
-    const std::string text = random.PlainFile(300);
-    const ModelReadResult sequential = ModelReadResult::Parse(text, 1);
-    for (int failFrom = 2; failFrom <= 5; ++failFrom)
-    {
-        ScopedFailingAllocations failing(failFrom); // the vertex list is the first allocation
-        EXPECT_EQ(ModelReadResult::Difference(sequential, ModelReadResult::Parse(text, 5)), "") << failFrom;
-    }
-}
-
-TEST(ChunkedReading, LargeTextSplitsByItselfAndMatches)
-{
-    RandomModelText random(6);
-    const std::string text = random.PlainFile(60000); // several megabytes
-    const ModelReadResult sequential = ModelReadResult::Parse(text, 1);
-    ASSERT_TRUE(sequential.ok);
-    EXPECT_EQ(ModelReadResult::Difference(sequential, ModelReadResult::Parse(text, 0)), "");
-    const std::string corrupted = random.Corrupt(text);
-    EXPECT_EQ(ModelReadResult::Difference(ModelReadResult::Parse(corrupted, 1), ModelReadResult::Parse(corrupted, 0)),
-              "");
 }
 
 TEST(TextModeStream, DeliversWhatTheReferenceAssumes)
@@ -224,8 +162,8 @@ TEST(TextModeStream, DeliversWhatTheReferenceAssumes)
             text += alphabet[bytes() % sizeof alphabet];
         if (i % 4 == 0)
             text.insert(bytes() % (text.size() + 1), 1, '\x1a');
-        TempFile file(text);
-        std::ifstream in(file.Name());
+        TempFolder folder;
+        std::ifstream in(folder.Write("model.txt", text));
         const std::string delivered((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         ASSERT_EQ(delivered, StreamReference::TextModeText(text)) << Printable(text);
     }

@@ -1,7 +1,7 @@
 // The program's texture through the project's loader onto the real device, as
 // the model loads it (no load information): every level as stored in the file.
 #include "ComPtr.h"
-#include "TempFile.h"
+#include "TempFolder.h"
 #include "TestDevice.h"
 #include "TextureReadback.h"
 #include "d3dx11.h"
@@ -13,7 +13,7 @@
 
 TEST(SeafloorTextureLoad, LoadsAsStoredWithItsWholeMipChain)
 {
-    const std::string file = TempFile::ReadBytes("../Engine/data/seafloor.dds");
+    const std::string file = TempFolder::ReadBytes("../Engine/data/seafloor.dds");
     ASSERT_FALSE(file.empty());
     TestDevice gpu;
     ASSERT_TRUE(gpu.Ok());

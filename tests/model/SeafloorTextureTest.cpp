@@ -1,5 +1,5 @@
 // The program's texture file: a 256 x 256 DDS, 32-bit RGBA, full mip chain.
-#include "TempFile.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ int Channel(const std::string& bytes, int level, int x, int y, int c)
 
 TEST(SeafloorTexture, HeaderDescribesUncompressedRgbaWithNineMipLevels)
 {
-    const std::string bytes = TempFile::ReadBytes(TextureFile);
+    const std::string bytes = TempFolder::ReadBytes(TextureFile);
     ASSERT_EQ(bytes.size(), LevelOffset(MipLevels)) << TextureFile;
     EXPECT_EQ(bytes.substr(0, 4), "DDS ");
     EXPECT_EQ(Word(bytes, 4), 124u);
@@ -64,7 +64,7 @@ TEST(SeafloorTexture, HeaderDescribesUncompressedRgbaWithNineMipLevels)
 
 TEST(SeafloorTexture, IsOpaqueSandWithVisiblePattern)
 {
-    const std::string bytes = TempFile::ReadBytes(TextureFile);
+    const std::string bytes = TempFolder::ReadBytes(TextureFile);
     ASSERT_EQ(bytes.size(), LevelOffset(MipLevels));
     int darkest = 255, lightest = 0;
     for (int y = 0; y < Size; ++y)
@@ -83,7 +83,7 @@ TEST(SeafloorTexture, IsOpaqueSandWithVisiblePattern)
 
 TEST(SeafloorTexture, EachMipLevelIsTheLevelAboveHalved)
 {
-    const std::string bytes = TempFile::ReadBytes(TextureFile);
+    const std::string bytes = TempFolder::ReadBytes(TextureFile);
     ASSERT_EQ(bytes.size(), LevelOffset(MipLevels));
     for (int level = 1; level < MipLevels; ++level)
     {

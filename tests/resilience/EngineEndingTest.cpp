@@ -90,7 +90,7 @@ TEST_P(EngineEnding, ShowsTheCursorAgainAndLeavesTheDisplayModeAsItWas)
     switch (ending.ending)
     {
     case Ending::Escape:
-        ASSERT_TRUE(HoldEscapeUntilExit(engine, exitCode));
+        ASSERT_TRUE(KeyboardInput::HoldUntilExit(VK_ESCAPE, engine, exitCode));
         break;
     case Ending::CloseWindow:
         PostMessageW(window, WM_CLOSE, 0, 0);

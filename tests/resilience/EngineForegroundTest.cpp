@@ -95,7 +95,7 @@ TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceIt
     EXPECT_TRUE(ProgramProbe::WaitUntil([&] { return probe.ReadsTaken() > readsBack + 4; }, StartTimeoutMs))
         << "the devices were not taken back";
 
-    ASSERT_TRUE(HoldEscapeUntilExit(engine, exitCode)) << "Escape did not end the program";
+    ASSERT_TRUE(KeyboardInput::HoldUntilExit(VK_ESCAPE, engine, exitCode)) << "Escape did not end the program";
     EXPECT_EQ(exitCode, 0u);
     EXPECT_TRUE(boxes.Seen().empty()) << "something was reported";
 }

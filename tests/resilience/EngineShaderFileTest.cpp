@@ -5,11 +5,11 @@
 #include "LightShader.h"
 #include "TextureShader.h"
 
+#include "CompilerText.h"
 #include "FaultInjection.h"
 #include "HostileFiles.h"
 #include "MessageBoxWatcher.h"
-#include "NonAsciiTempFolder.h"
-#include "Sandbox.h"
+#include "TempFolder.h"
 #include "TestDevice.h"
 
 #include <d3dx11.h>
@@ -76,26 +76,8 @@ std::wstring Wide(const std::string& text)
 std::string CompilerTextWithPlatformLineEnds(const std::string& file)
 {
     const ShaderEntry& entry = EntryOf(file);
-    ID3D10Blob* code = nullptr;
-    ID3D10Blob* errors = nullptr;
-    D3DX11CompileFromFileW(Wide("../Engine/" + file).c_str(), nullptr, nullptr, entry.function, entry.profile,
-                           D3D10_SHADER_ENABLE_STRICTNESS, 0, nullptr, &code, &errors, nullptr);
-    std::string text;
-    if (errors)
-    {
-        const char* bytes = static_cast<const char*>(errors->GetBufferPointer());
-        text.reserve(errors->GetBufferSize() * 2);
-        for (SIZE_T i = 0; i < errors->GetBufferSize(); ++i)
-        {
-            if (bytes[i] == '\n')
-                text += '\r';
-            text += bytes[i];
-        }
-        errors->Release();
-    }
-    if (code)
-        code->Release();
-    return text;
+    return CompilerText::WithPlatformLineEnds(CompilerText::Of(Wide("../Engine/" + file).c_str(), entry.function,
+                                                               entry.profile, D3D10_SHADER_ENABLE_STRICTNESS));
 }
 
 template <typename Shader>
@@ -127,15 +109,12 @@ TEST_P(EngineShaderFiles, WorkOrFailCleanlyInANonAsciiFolder)
 {
     const ShaderFileCase& shaderFile = GetParam();
     ASSERT_TRUE(gpu->Ok());
-    NonAsciiTempFolder folder;
-    ASSERT_TRUE(folder.Ok());
-    Sandbox sandbox;
-    ASSERT_TRUE(sandbox.Ok());
-    ASSERT_NE(sandbox.EnginePath("light.vs").wstring().find(NonAsciiTempFolder::Name), std::wstring::npos);
+    TempFolder build(NonAsciiName);
+    ASSERT_TRUE(build.Enter("bin"));
     for (const ShaderEntry& entry : Entries)
-        ASSERT_TRUE(sandbox.CopyEngineFile(entry.file)) << entry.file;
-    const std::wstring path = sandbox.EnginePath(shaderFile.file).wstring();
-    ASSERT_TRUE(shaderFile.write(path, ReadFileBytes(path)));
+        ASSERT_TRUE(build.Copy(std::string("Engine/") + entry.file, "..")) << entry.file;
+    const std::wstring path = build.Path(std::string("Engine/") + shaderFile.file).wstring();
+    ASSERT_TRUE(shaderFile.write(path, TempFolder::ReadBytes(path)));
 
     const ULONG deviceReferences = FaultInjection::RefCount(gpu->Device());
     MessageBoxWatcher boxes;
@@ -151,7 +130,7 @@ TEST_P(EngineShaderFiles, WorkOrFailCleanlyInANonAsciiFolder)
     case Outcome::Works:
         EXPECT_TRUE(initialized);
         EXPECT_TRUE(seen.empty());
-        EXPECT_FALSE(sandbox.WorkingFileExists("shader-error.txt"));
+        EXPECT_FALSE(build.Exists("bin/shader-error.txt"));
         break;
     case Outcome::CompileError:
         EXPECT_FALSE(initialized);
@@ -159,7 +138,7 @@ TEST_P(EngineShaderFiles, WorkOrFailCleanlyInANonAsciiFolder)
         EXPECT_EQ(seen[0].text, CompileErrorText);
         EXPECT_EQ(seen[0].caption, shaderName);
         EXPECT_EQ(seen[0].owner, gpu->Window());
-        EXPECT_TRUE(sandbox.ReadWorkingFile("shader-error.txt") == CompilerTextWithPlatformLineEnds(shaderFile.file))
+        EXPECT_TRUE(build.Read("bin/shader-error.txt") == CompilerTextWithPlatformLineEnds(shaderFile.file))
             << "shader-error.txt is not the compiler's text";
         break;
     case Outcome::Unreadable:
@@ -167,7 +146,7 @@ TEST_P(EngineShaderFiles, WorkOrFailCleanlyInANonAsciiFolder)
         ASSERT_EQ(seen.size(), 1u);
         EXPECT_EQ(seen[0].text, shaderName);
         EXPECT_EQ(seen[0].caption, L"Missing Shader File");
-        EXPECT_FALSE(sandbox.WorkingFileExists("shader-error.txt"));
+        EXPECT_FALSE(build.Exists("bin/shader-error.txt"));
         break;
     }
 }

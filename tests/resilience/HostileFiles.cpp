@@ -1,11 +1,12 @@
 #include "HostileFiles.h"
 
+#include "TempFolder.h"
+
 #include <windows.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
+
+const wchar_t NonAsciiName[] = L"vexelo-\u00e4\u00f6\u00fc\u00df-\u03a9\u03bb-\u0436-\u65e5\u672c-\U0001F600";
 
 std::string GarbageBytes(size_t size, unsigned seed)
 {
@@ -36,19 +37,6 @@ std::string WarningFlood(size_t lines)
     return source + "not a shader\n";
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file);
-}
-
-std::string ReadFileBytes(const std::wstring& path)
-{
-    std::ifstream file(std::filesystem::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 bool ExtendFileTo(const std::wstring& path, uint64_t size)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -63,30 +51,32 @@ bool ExtendFileTo(const std::wstring& path, uint64_t size)
 
 FileWriter Unchanged()
 {
-    return [](const std::wstring& path, const std::string& real) { return WriteFileBytes(path, real); };
+    return [](const std::wstring& path, const std::string& real) { return TempFolder::WriteBytes(path, real); };
 }
 
 FileWriter Content(const std::string& bytes)
 {
-    return [bytes](const std::wstring& path, const std::string&) { return WriteFileBytes(path, bytes); };
+    return [bytes](const std::wstring& path, const std::string&) { return TempFolder::WriteBytes(path, bytes); };
 }
 
 FileWriter Garbage(size_t size, unsigned seed)
 {
     return [size, seed](const std::wstring& path, const std::string&) {
-        return WriteFileBytes(path, GarbageBytes(size, seed));
+        return TempFolder::WriteBytes(path, GarbageBytes(size, seed));
     };
 }
 
 FileWriter Flood(size_t lines)
 {
-    return [lines](const std::wstring& path, const std::string&) { return WriteFileBytes(path, WarningFlood(lines)); };
+    return [lines](const std::wstring& path, const std::string&) {
+        return TempFolder::WriteBytes(path, WarningFlood(lines));
+    };
 }
 
 FileWriter Padded(size_t size)
 {
     return [size](const std::wstring& path, const std::string& real) {
-        return WriteFileBytes(path, PaddedSource(real, size));
+        return TempFolder::WriteBytes(path, PaddedSource(real, size));
     };
 }
 

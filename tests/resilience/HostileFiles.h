@@ -7,6 +7,10 @@
 
 // Content no author would write, made at test time so none of it lies in the repository.
 
+// A folder name of Latin with diacritics, Greek, Cyrillic, CJK and a character beyond the
+// basic plane (a surrogate pair in UTF-16).
+extern const wchar_t NonAsciiName[];
+
 // Bytes of every value, zero and line ends included, the same for the same seed.
 std::string GarbageBytes(size_t size, unsigned seed);
 
@@ -17,12 +21,6 @@ std::string PaddedSource(const std::string& text, size_t size);
 // One unknown preprocessor directive per line, then a syntax error: a small
 // file for which the compiler writes a warning per line, tens of times its size.
 std::string WarningFlood(size_t lines);
-
-// Writes the bytes as the whole content of the file; false if it could not.
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
-
-// The whole content of a file, or empty.
-std::string ReadFileBytes(const std::wstring& path);
 
 // A file of size zero bytes made without writing them (sparse where the file
 // system allows), for sizes no test wants to fill.

@@ -5,9 +5,9 @@
 #include "ChildProcess.h"
 #include "HostileFiles.h"
 #include "MessageBoxWatcher.h"
-#include "NonAsciiTempFolder.h"
 #include "ProgramProbe.h"
 #include "ScreenCapture.h"
+#include "TempFolder.h"
 #include "TrianglePicture.h"
 
 #include <gtest/gtest.h>
@@ -43,13 +43,6 @@ void PrintTo(const TriangleShaderCase& shaderFile, std::ostream* out)
     *out << shaderFile.name;
 }
 
-std::wstring FullPath(const wchar_t* path)
-{
-    wchar_t full[MAX_PATH] = {};
-    GetFullPathNameW(path, MAX_PATH, full, nullptr);
-    return full;
-}
-
 void ExpectTheTriangle(ChildProcess& triangle, const ProgramProbe& probe)
 {
     const HWND window = triangle.WaitForWindow(MainClass, nullptr, TimeoutMs);
@@ -73,16 +66,15 @@ class TriangleShaderFiles : public ::testing::TestWithParam<TriangleShaderCase>
 TEST_P(TriangleShaderFiles, DrawOrFailCleanlyInANonAsciiFolder)
 {
     const TriangleShaderCase& shaderFile = GetParam();
-    const std::wstring program = FullPath(L"Vexelo-02-Triangle.exe");
-    const std::string real = ReadFileBytes(L"shaders.shader");
+    const std::string real = TempFolder::ReadBytes(L"shaders.shader");
     ASSERT_FALSE(real.empty());
-    NonAsciiTempFolder folder;
+    TempFolder folder(NonAsciiName);
     ASSERT_TRUE(folder.Ok());
-    ASSERT_TRUE(shaderFile.write(folder.Path() + L"\\shaders.shader", real));
+    ASSERT_TRUE(shaderFile.write(folder.Path(L"shaders.shader"), real));
 
     ChildProcess triangle;
     ProgramProbe probe;
-    ASSERT_TRUE(probe.Start(triangle, program, folder.Path()));
+    ASSERT_TRUE(probe.Start(triangle, L"Vexelo-02-Triangle.exe", folder.Path()));
     MessageBoxWatcher boxes(triangle.Id());
     if (shaderFile.outcome == Outcome::Draws)
         ExpectTheTriangle(triangle, probe);

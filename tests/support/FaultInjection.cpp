@@ -70,6 +70,38 @@ bool MustFail(const char* callName, long defaultFailure, HRESULT& failure)
     return true;
 }
 
+// ---- Requests ---------------------------------------------------------------------------
+
+struct Requests
+{
+    std::mutex mutex;
+    std::vector<FaultInjection::CompileRequest> compiles;
+    std::vector<FaultInjection::DisplayModeRequest> displayModes;
+    std::vector<D3D11_SAMPLER_DESC> samplers;
+};
+
+Requests& TheRequests()
+{
+    static Requests requests;
+    return requests;
+}
+
+template <typename Request>
+void Note(std::vector<Request> Requests::*list, const Request& request)
+{
+    Requests& requests = TheRequests();
+    std::lock_guard<std::mutex> lock(requests.mutex);
+    (requests.*list).push_back(request);
+}
+
+template <typename Request>
+std::vector<Request> Noted(std::vector<Request> Requests::*list)
+{
+    Requests& requests = TheRequests();
+    std::lock_guard<std::mutex> lock(requests.mutex);
+    return requests.*list;
+}
+
 // ---- Root objects ----------------------------------------------------------------------
 
 struct Roots
@@ -119,6 +151,17 @@ void ClearOut(D3D11_MAPPED_SUBRESOURCE* mapped)
         *mapped = D3D11_MAPPED_SUBRESOURCE();
 }
 
+// Descriptions the device normalises when read back are recorded as asked for.
+template <typename T>
+void Record(const T&)
+{
+}
+void Record(const D3D11_SAMPLER_DESC* desc)
+{
+    if (desc)
+        Note(&Requests::samplers, *desc);
+}
+
 // On success, objects whose methods are counted too get their vtables hooked.
 template <typename T>
 void Adopt(const T&)
@@ -141,6 +184,7 @@ struct MethodHook<Method, HRESULT (STDMETHODCALLTYPE Interface::*)(Args...)>
         const Original original = reinterpret_cast<Original>(VtablePatch::Original(self, info.slot));
         if (!FromThisProgram(CALLER_ADDRESS()))
             return original(self, args...);
+        (Record(args), ...);
         HRESULT failure = S_OK;
         if (MustFail(info.name, info.failure, failure))
         {
@@ -235,6 +279,7 @@ enum ImportedFunction
     ImportDirectInput8Create,
     ImportD3DCompile,
     ImportCoCreateInstance,
+    ImportChangeDisplaySettingsW,
     ImportCount
 };
 
@@ -356,6 +401,8 @@ HRESULT WINAPI HookedD3DCompile(LPCVOID source, SIZE_T size, LPCSTR sourceName, 
                                 ID3DInclude* include, LPCSTR entryPoint, LPCSTR target, UINT flags1,
                                 UINT flags2, ID3DBlob** code, ID3DBlob** errors)
 {
+    Note(&Requests::compiles, FaultInjection::CompileRequest{entryPoint ? entryPoint : "", target ? target : "", flags1,
+                                                             flags2, defines != nullptr, include != nullptr});
     HRESULT failure = S_OK;
     if (MustFail("D3DCompile", E_FAIL, failure))
     {
@@ -378,6 +425,13 @@ HRESULT WINAPI HookedCoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD con
     return ORIGINAL(CoCreateInstance)(clsid, outer, context, riid, object);
 }
 
+LONG WINAPI HookedChangeDisplaySettingsW(DEVMODEW* mode, DWORD flags)
+{
+    Note(&Requests::displayModes,
+         FaultInjection::DisplayModeRequest{mode != nullptr, mode ? *mode : DEVMODEW(), flags});
+    return ORIGINAL(ChangeDisplaySettingsW)(mode, flags);
+}
+
 struct ImportHook
 {
     ImportedFunction function;
@@ -394,6 +448,7 @@ const ImportHook ImportHooks[] = {
     {ImportDirectInput8Create, "DirectInput8Create", reinterpret_cast<void*>(&HookedDirectInput8Create)},
     {ImportD3DCompile, "D3DCompile", reinterpret_cast<void*>(&HookedD3DCompile)},
     {ImportCoCreateInstance, "CoCreateInstance", reinterpret_cast<void*>(&HookedCoCreateInstance)},
+    {ImportChangeDisplaySettingsW, "ChangeDisplaySettingsW", reinterpret_cast<void*>(&HookedChangeDisplaySettingsW)},
 };
 
 template <typename Interface>
@@ -428,6 +483,13 @@ void FaultInjection::Arm(int failAt)
         roots.lastDevice = nullptr;
         roots.lastSwapChain = nullptr;
         roots.lastDirectInput = nullptr;
+    }
+    {
+        Requests& requests = TheRequests();
+        std::lock_guard<std::mutex> lock(requests.mutex);
+        requests.compiles.clear();
+        requests.displayModes.clear();
+        requests.samplers.clear();
     }
     internalCalls.store(0);
     CallLedger::Instance().Arm(failAt);
@@ -468,6 +530,21 @@ ULONG FaultInjection::RefCount(IUnknown* object)
 {
     object->AddRef();
     return object->Release();
+}
+
+std::vector<FaultInjection::CompileRequest> FaultInjection::Compiles()
+{
+    return Noted(&Requests::compiles);
+}
+
+std::vector<FaultInjection::DisplayModeRequest> FaultInjection::DisplayModes()
+{
+    return Noted(&Requests::displayModes);
+}
+
+std::vector<D3D11_SAMPLER_DESC> FaultInjection::Samplers()
+{
+    return Noted(&Requests::samplers);
 }
 
 void FaultInjection::HookObject(IUnknown* object)

@@ -22,9 +22,29 @@ struct IDirectInput8W;
 // its own DLLs through the same vtables pass through uncounted. A failed call behaves like
 // a real failure: out-pointers nulled, nothing created, the failure code returned (E_FAIL;
 // DIERR_OTHERAPPHASPRIO for Acquire).
+//
+// Recorded with their arguments, for what a program asks of the platform that cannot be read
+// back: the requests of D3DCompile, ChangeDisplaySettingsW (neither is counted) and
+// ID3D11Device::CreateSamplerState.
 class FaultInjection
 {
 public:
+    struct CompileRequest
+    {
+        std::string entryPoint;
+        std::string profile;
+        UINT flags1;
+        UINT flags2;
+        bool defines;  // a macro list was given
+        bool include;  // an include handler was given
+    };
+    struct DisplayModeRequest
+    {
+        bool mode;  // false: back to the registry's mode
+        DEVMODEW requested;
+        DWORD flags;
+    };
+
     static void Install();  // idempotent; hooks this executable's imports
     static void Arm(int failAt);  // from now, count creating calls; the failAt-th (1-based) fails; 0 = only count
     static void Disarm();         // stop counting and failing (the log stays until the next Arm)
@@ -39,6 +59,11 @@ public:
     // The call is not made. times <= 0 cancels what is pending for that call.
     static void FailNext(const std::string& callName, HRESULT result, int times = 1);
     static ULONG RefCount(IUnknown* object);  // AddRef + Release
+
+    // What was asked for since the last Arm (or Install), in order.
+    static std::vector<CompileRequest> Compiles();
+    static std::vector<DisplayModeRequest> DisplayModes();
+    static std::vector<D3D11_SAMPLER_DESC> Samplers();
 
     // Hooks the creating methods of an object made before Install (a device, context, swap
     // chain, factory, adapter, output, DirectInput or DirectInput device).

@@ -5,10 +5,10 @@
 namespace
 {
 const DWORD ScanIntervalMs = 15;
-// Cross-process messages to a box that stopped answering must not hang the watcher. A box
-// whose thread was busy for seconds before it (compiling, say) is only slow: it answers
-// once its loop runs, where SMTO_ABORTIFHUNG would give up at once.
-const UINT AnswerTimeoutMs = 5000;
+// Cross-process messages to a box that stopped answering must not hang the watcher. Not
+// SMTO_ABORTIFHUNG: a program that compiled for seconds before showing its box counts as
+// hung until its modal loop has run a while, and would be read as an empty box.
+const UINT AnswerTimeoutMs = 2000;
 // Message boxes carry their text in a static control with this id.
 const LONG_PTR MessageTextId = 0xFFFF;
 

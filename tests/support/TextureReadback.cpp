@@ -40,8 +40,11 @@ UINT BitsPerPixel(DXGI_FORMAT format)
 }
 
 bool TextureReadback::Read(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11Resource* texture,
-                           UINT mipLevel)
+                           UINT mipLevel, UINT arraySlice)
 {
+    ComPtr<ID3D11Texture3D> volume;
+    if (SUCCEEDED(texture->QueryInterface(__uuidof(ID3D11Texture3D), reinterpret_cast<void**>(volume.Put()))))
+        return ReadVolume(device, context, volume.Get(), mipLevel);
     ComPtr<ID3D11Texture2D> source;
     if (FAILED(texture->QueryInterface(__uuidof(ID3D11Texture2D), reinterpret_cast<void**>(source.Put()))))
         return false;
@@ -82,25 +85,60 @@ bool TextureReadback::Read(ID3D11Device* device, ID3D11DeviceContext* context, I
     }
     else
     {
-        context->CopySubresourceRegion(staging.Get(), mipLevel, 0, 0, 0, source.Get(), mipLevel, nullptr);
+        context->CopySubresourceRegion(staging.Get(), mipLevel, 0, 0, 0, source.Get(),
+                                       D3D11CalcSubresource(mipLevel, arraySlice, desc.MipLevels), nullptr);
     }
 
     D3D11_MAPPED_SUBRESOURCE mapped;
     const UINT subresource = multisampled ? 0 : mipLevel;
     if (FAILED(context->Map(staging.Get(), subresource, D3D11_MAP_READ, 0, &mapped)))
         return false;
-
     width = levelWidth;
     height = levelHeight;
+    depth = 1;
     format = desc.Format;
-    const UINT blockRow = BlockRowBytes(desc.Format, levelWidth);
-    rowBytes = blockRow ? blockRow : (levelWidth * BitsPerPixel(desc.Format) + 7) / 8;
-    const UINT rows = blockRow ? (levelHeight + 3) / 4 : levelHeight;
-    bytes.resize(static_cast<size_t>(rowBytes) * rows);
-    for (UINT y = 0; y < rows; ++y)
-        std::memcpy(bytes.data() + static_cast<size_t>(y) * rowBytes,
-                    static_cast<const uint8_t*>(mapped.pData) + static_cast<size_t>(y) * mapped.RowPitch,
-                    rowBytes);
+    Keep(mapped);
     context->Unmap(staging.Get(), subresource);
     return true;
+}
+
+bool TextureReadback::ReadVolume(ID3D11Device* device, ID3D11DeviceContext* context, ID3D11Texture3D* source,
+                                 UINT mipLevel)
+{
+    D3D11_TEXTURE3D_DESC desc;
+    source->GetDesc(&desc);
+    D3D11_TEXTURE3D_DESC stagingDesc = desc;
+    stagingDesc.Usage = D3D11_USAGE_STAGING;
+    stagingDesc.BindFlags = 0;
+    stagingDesc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+    stagingDesc.MiscFlags = 0;
+    ComPtr<ID3D11Texture3D> staging;
+    if (FAILED(device->CreateTexture3D(&stagingDesc, nullptr, staging.Put())))
+        return false;
+    context->CopySubresourceRegion(staging.Get(), mipLevel, 0, 0, 0, source, mipLevel, nullptr);
+
+    D3D11_MAPPED_SUBRESOURCE mapped;
+    if (FAILED(context->Map(staging.Get(), mipLevel, D3D11_MAP_READ, 0, &mapped)))
+        return false;
+    width = desc.Width >> mipLevel ? desc.Width >> mipLevel : 1;
+    height = desc.Height >> mipLevel ? desc.Height >> mipLevel : 1;
+    depth = desc.Depth >> mipLevel ? desc.Depth >> mipLevel : 1;
+    format = desc.Format;
+    Keep(mapped);
+    context->Unmap(staging.Get(), mipLevel);
+    return true;
+}
+
+void TextureReadback::Keep(const D3D11_MAPPED_SUBRESOURCE& mapped)
+{
+    const UINT blockRow = BlockRowBytes(format, width);
+    rowBytes = blockRow ? blockRow : (width * BitsPerPixel(format) + 7) / 8;
+    const UINT rows = blockRow ? (height + 3) / 4 : height;
+    bytes.resize(static_cast<size_t>(rowBytes) * rows * depth);
+    const uint8_t* mappedBytes = static_cast<const uint8_t*>(mapped.pData);
+    for (UINT z = 0; z < depth; ++z)
+        for (UINT y = 0; y < rows; ++y)
+            std::memcpy(bytes.data() + (static_cast<size_t>(z) * rows + y) * rowBytes,
+                        mappedBytes + static_cast<size_t>(z) * mapped.DepthPitch + static_cast<size_t>(y) * mapped.RowPitch,
+                        rowBytes);
 }

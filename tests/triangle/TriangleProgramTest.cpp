@@ -5,10 +5,11 @@
 // IDXGISwapChain::Present calls: the picture is the same on every frame, so
 // only the presents themselves show whether the loop is drawing.
 #include "ChildProcess.h"
+#include "KeyboardInput.h"
 #include "MessageBoxWatcher.h"
 #include "ProgramProbe.h"
-#include "ScratchDirectory.h"
 #include "ScreenCapture.h"
+#include "TempFolder.h"
 
 #include <windows.h>
 
@@ -32,13 +33,6 @@ const DWORD WindowTimeoutMs = 20000;
 const DWORD ExitTimeoutMs = 15000;
 // Long enough for a running loop to present many frames.
 const DWORD StillMs = 1000;
-
-std::wstring FullPath(const wchar_t* path)
-{
-    wchar_t full[MAX_PATH] = {};
-    GetFullPathNameW(path, MAX_PATH, full, nullptr);
-    return full;
-}
 
 // A program still starting Direct3D answers late, not never.
 std::wstring TextOf(HWND window)
@@ -92,40 +86,10 @@ bool BringToFront(HWND window)
     return false;
 }
 
-void Key(WORD virtualKey, bool down)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(input));
-}
-
-// Presses the keys in order and lets them go in reverse, like fingers do.
-void Press(std::vector<WORD> keys)
-{
-    for (WORD key : keys)
-        Key(key, true);
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
-        Key(*key, false);
-    Sleep(50);
-}
-
-// Alt with a typed character: the key that types it on this layout, with Shift if it needs it.
-void PressAltWithCharacter(wchar_t character)
-{
-    const SHORT scan = VkKeyScanW(character);
-    std::vector<WORD> keys = {VK_MENU};
-    if (scan & 0x100)
-        keys.push_back(VK_SHIFT);
-    keys.push_back(static_cast<WORD>(scan & 0xFF));
-    Press(keys);
-}
-
 // Alt with a menu's letter opens its pop-up; an item's letter counts only once the pop-up shows.
 bool OpenMenu(ChildProcess& program, WORD letter)
 {
-    Press({VK_MENU, letter});
+    KeyboardInput::Press({VK_MENU, letter});
     return program.WaitForWindow(L"#32768", nullptr, WindowTimeoutMs) != nullptr;
 }
 
@@ -226,7 +190,7 @@ TEST_F(TriangleProgramRun, FileExitEndsWithZero)
 {
     ASSERT_TRUE(BringToFront(mainWindow));
     ASSERT_TRUE(OpenMenu(program, 'F')) << "the File menu did not open";
-    Press({'X'});
+    KeyboardInput::Press({'X'});
     ExpectEndsWith(0);
 }
 
@@ -250,14 +214,14 @@ void Open(Opener opener, ChildProcess& program)
     switch (opener)
     {
     case Opener::AltSlash:
-        PressAltWithCharacter(L'/');
+        KeyboardInput::PressAltWith(L'/');
         break;
     case Opener::AltQuestionMark:
-        PressAltWithCharacter(L'?');
+        KeyboardInput::PressAltWith(L'?');
         break;
     case Opener::HelpMenu:
         if (OpenMenu(program, 'H'))
-            Press({'A'});
+            KeyboardInput::Press({'A'});
         break;
     }
 }
@@ -271,7 +235,7 @@ void Close(Closer closer, HWND about)
         break;
     case Closer::Escape:
         BringToFront(about);
-        Press({VK_ESCAPE});
+        KeyboardInput::Press({VK_ESCAPE});
         break;
     case Closer::CloseBox:
         PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -332,11 +296,10 @@ INSTANTIATE_TEST_SUITE_P(EachWay, TriangleProgramAbout, ::testing::ValuesIn(Abou
 
 TEST(TriangleProgramStartFailure, MissingShaderFileShowsOneBoxAndEndsNonZero)
 {
-    const std::wstring program = FullPath(Program);
-    ScratchDirectory scratch;  // has no shaders.shader
+    TempFolder scratch;  // has no shaders.shader
     ASSERT_TRUE(scratch.Ok());
     ChildProcess triangle;
-    ASSERT_TRUE(triangle.Start(program, scratch.Path()));
+    ASSERT_TRUE(triangle.Start(Program, scratch.Path()));
     MessageBoxWatcher boxes(triangle.Id());
 
     DWORD exitCode = 0;

@@ -2,15 +2,16 @@
 // it created, and StopDirect3D releases exactly what exists.
 #include "TriangleRenderer.h"
 
-#include "ComPtr.h"
+#include "CompilerText.h"
+#include "FailureSweep.h"
 #include "FaultInjection.h"
-#include "ScratchDirectory.h"
+#include "TempFolder.h"
 #include "TestWindow.h"
-
-#include "d3dx11.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,16 +28,10 @@ bool Contains(const std::wstring& text, const std::wstring& part)
     return text.find(part) != std::wstring::npos;
 }
 
-// What the compiler itself says about the file in the working directory.
-std::wstring CompilerText(const char* entry, const char* profile)
+// What the compiler itself says about the file in the working directory, as the failure quotes it.
+std::wstring CompilerQuote(const char* entry, const char* profile)
 {
-    ComPtr<ID3D10Blob> code;
-    ComPtr<ID3D10Blob> errors;
-    D3DX11CompileFromFileW(L"shaders.shader", nullptr, nullptr, entry, profile, 0, 0, nullptr, code.Put(),
-                           errors.Put(), nullptr);
-    if (!errors)
-        return std::wstring();
-    std::string text(static_cast<const char*>(errors->GetBufferPointer()), errors->GetBufferSize());
+    std::string text = CompilerText::Of(L"shaders.shader", entry, profile, 0);
     while (!text.empty() && (text.back() == '\0' || text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
     return std::wstring(text.begin(), text.end());
@@ -62,7 +57,14 @@ protected:
         }
     }
 
+    // A working directory of the test's own, whose "shaders.shader" holds the source (null: none).
+    bool WorkWithShaderFile(const char* source)
+    {
+        return scratch.Enter() && (!source || !scratch.Write("shaders.shader", source).empty());
+    }
+
     TestWindow window{500, 380};
+    TempFolder scratch;
 };
 
 TEST_F(TriangleRendererStartStop, WithoutAWindowDeviceAndSwapChainCreationFails)
@@ -75,8 +77,7 @@ TEST_F(TriangleRendererStartStop, WithoutAWindowDeviceAndSwapChainCreationFails)
 
 TEST_F(TriangleRendererStartStop, MissingShaderFileIsNamed)
 {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(scratch.Ok());
+    ASSERT_TRUE(WorkWithShaderFile(nullptr));
     EXPECT_FALSE(StartDirect3D(window.Handle()));
     EXPECT_STREQ(StartFailure(), L"Could not compile VShader (vs_4_0) from shaders.shader: the file was not found.");
     EXPECT_TRUE(device && swapChain && backBufferTarget);
@@ -86,10 +87,8 @@ TEST_F(TriangleRendererStartStop, MissingShaderFileIsNamed)
 
 TEST_F(TriangleRendererStartStop, CompileErrorCarriesTheCompilersText)
 {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(scratch.Ok());
-    ASSERT_TRUE(scratch.Write(L"shaders.shader", "float4 VShader(float3 p : POSITION) : SV_POSITION\n{\n    return p\n}\n"));
-    const std::wstring compiler = CompilerText("VShader", "vs_4_0");
+    ASSERT_TRUE(WorkWithShaderFile("float4 VShader(float3 p : POSITION) : SV_POSITION\n{\n    return p\n}\n"));
+    const std::wstring compiler = CompilerQuote("VShader", "vs_4_0");
     ASSERT_FALSE(compiler.empty());
 
     EXPECT_FALSE(StartDirect3D(window.Handle()));
@@ -99,11 +98,9 @@ TEST_F(TriangleRendererStartStop, CompileErrorCarriesTheCompilersText)
 
 TEST_F(TriangleRendererStartStop, MissingPixelShaderEntryIsNamedAfterTheVertexShaderCompiled)
 {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(scratch.Ok());
-    ASSERT_TRUE(scratch.Write(L"shaders.shader",
-                              "float4 VShader(float3 p : POSITION, float4 c : COLOR) : SV_POSITION { return float4(p, 1); }\n"));
-    const std::wstring compiler = CompilerText("PShader", "ps_4_0");
+    ASSERT_TRUE(WorkWithShaderFile(
+        "float4 VShader(float3 p : POSITION, float4 c : COLOR) : SV_POSITION { return float4(p, 1); }\n"));
+    const std::wstring compiler = CompilerQuote("PShader", "ps_4_0");
 
     EXPECT_FALSE(StartDirect3D(window.Handle()));
     EXPECT_TRUE(Contains(StartFailure(), L"Could not compile PShader (ps_4_0) from shaders.shader")) << StartFailure();
@@ -116,11 +113,9 @@ TEST_F(TriangleRendererStartStop, MissingPixelShaderEntryIsNamedAfterTheVertexSh
 
 TEST_F(TriangleRendererStartStop, VertexShaderWithOtherInputsFailsTheInputLayout)
 {
-    ScratchDirectory scratch;
-    ASSERT_TRUE(scratch.Ok());
-    ASSERT_TRUE(scratch.Write(L"shaders.shader",
-                              "float4 VShader(float3 p : POSITION, float2 t : TEXCOORD) : SV_POSITION { return float4(p.xy + t, 0, 1); }\n"
-                              "float4 PShader() : SV_TARGET { return 1; }\n"));
+    ASSERT_TRUE(WorkWithShaderFile(
+        "float4 VShader(float3 p : POSITION, float2 t : TEXCOORD) : SV_POSITION { return float4(p.xy + t, 0, 1); }\n"
+        "float4 PShader() : SV_TARGET { return 1; }\n"));
     EXPECT_FALSE(StartDirect3D(window.Handle()));
     EXPECT_TRUE(Contains(StartFailure(), L"Could not create the input layout")) << StartFailure();
     EXPECT_TRUE(vertexShader && pixelShader);
@@ -169,78 +164,62 @@ TEST_F(TriangleRendererStartStop, StopIsSafeTwiceAndFramesNeedAStart)
     DrawFrame();
 }
 
-// Every creating call of the start-up made to fail in turn, in the order they happen.
-class TriangleRendererEachCreatingCall : public TriangleRendererStartStop
-{
-protected:
-    void SetUp() override
-    {
-        FaultInjection::Install();
-        FaultInjection::Arm(0);
-        FaultInjection::Disarm();
-    }
-
-    void TearDown() override
-    {
-        FaultInjection::Disarm();
-        StopDirect3D();
-        FaultInjection::HoldRoots(false);
-        FaultInjection::ReleaseHeldRoots();
-    }
-};
-
-struct CallFailure
-{
-    std::string call;
-    std::wstring failure;
-};
-
-TEST_F(TriangleRendererEachCreatingCall, FailsTheStartWithItsNameAndLeavesNothingBehind)
+// Every creating call of the start-up made to fail in turn.
+TEST_F(TriangleRendererStartStop, EachFailingCreatingCallFailsTheStartWithItsNameAndLeavesNothingBehind)
 {
     const std::wstring vertex = L"Could not compile VShader (vs_4_0) from shaders.shader";
     const std::wstring pixel = L"Could not compile PShader (ps_4_0) from shaders.shader";
     const std::wstring failed = L" (error 0x80004005).";
     const std::wstring outOfMemory = L" (error 0x8007000E).";
-    const std::vector<CallFailure> calls = {
-        {"D3D11CreateDeviceAndSwapChain", L"Could not create the Direct3D 11 device and swap chain" + failed},
-        {"IDXGISwapChain::GetBuffer", L"Could not get the swap chain's back buffer" + failed},
-        {"ID3D11Device::CreateRenderTargetView", L"Could not create the back buffer's render target view" + failed},
-        {"operator new[]", vertex + outOfMemory},  // the source file's buffer
-        {"D3DCompile", vertex + failed},
-        {"operator new[]", pixel + outOfMemory},
-        {"D3DCompile", pixel + failed},
-        {"ID3D11Device::CreateVertexShader", L"Could not create the vertex shader VShader" + failed},
-        {"ID3D11Device::CreatePixelShader", L"Could not create the pixel shader PShader" + failed},
+    // What each call's failure says; of a call made twice, the vertex shader's comes first.
+    const std::map<std::string, std::vector<std::wstring>> failures = {
+        {"D3D11CreateDeviceAndSwapChain", {L"Could not create the Direct3D 11 device and swap chain" + failed}},
+        {"IDXGISwapChain::GetBuffer", {L"Could not get the swap chain's back buffer" + failed}},
+        {"ID3D11Device::CreateRenderTargetView", {L"Could not create the back buffer's render target view" + failed}},
+        {"operator new[]", {vertex + outOfMemory, pixel + outOfMemory}},  // the source file's buffer
+        {"D3DCompile", {vertex + failed, pixel + failed}},
+        {"ID3D11Device::CreateVertexShader", {L"Could not create the vertex shader VShader" + failed}},
+        {"ID3D11Device::CreatePixelShader", {L"Could not create the pixel shader PShader" + failed}},
         {"ID3D11Device::CreateInputLayout",
-         L"Could not create the input layout from VShader's inputs (POSITION: three floats, COLOR: four)" + failed},
-        {"ID3D11Device::CreateBuffer", L"Could not create the vertex buffer" + failed},
-        {"ID3D11DeviceContext::Map", L"Could not fill the vertex buffer" + failed},
+         {L"Could not create the input layout from VShader's inputs (POSITION: three floats, COLOR: four)" + failed}},
+        {"ID3D11Device::CreateBuffer", {L"Could not create the vertex buffer" + failed}},
+        {"ID3D11DeviceContext::Map", {L"Could not fill the vertex buffer" + failed}},
     };
-    std::vector<std::string> expectedCalls;
-    for (const CallFailure& call : calls)
-        expectedCalls.push_back(call.call);
-
-    FaultInjection::Arm(0);
-    ASSERT_TRUE(StartDirect3D(window.Handle())) << StartFailure();
-    FaultInjection::Disarm();
-    StopDirect3D();
-    ASSERT_EQ(FaultInjection::Calls(), expectedCalls);
-
-    for (size_t k = 1; k <= calls.size(); ++k)
-    {
-        SCOPED_TRACE("call " + std::to_string(k) + ": " + calls[k - 1].call);
-        FaultInjection::HoldRoots(true);
-        FaultInjection::Arm(static_cast<int>(k));
-        EXPECT_FALSE(StartDirect3D(window.Handle()));
-        FaultInjection::Disarm();
-        EXPECT_EQ(FaultInjection::FailedCall(), calls[k - 1].call);
-        EXPECT_EQ(std::wstring(StartFailure()), calls[k - 1].failure);
-
+    std::wstring failure;
+    bool released = false;
+    FailureSweep sweep([&] {
+        const bool started = StartDirect3D(window.Handle());
+        failure = StartFailure();
         StopDirect3D();
-        EXPECT_TRUE(AllReleased());
-        FaultInjection::HoldRoots(false);
-        for (const auto& root : FaultInjection::ReleaseHeldRoots())
-            EXPECT_EQ(root.second, 0u) << root.first << " outlived the renderer";
+        released = AllReleased();
+        return started;
+    });
+    EXPECT_EQ(sweep.Clean().roots, 2u) << "a device and a swap chain";
+    const std::vector<FaultInjection::CompileRequest> compiles = FaultInjection::Compiles();
+    ASSERT_EQ(compiles.size(), 2u);
+    const char* const shaders[][2] = {{"VShader", "vs_4_0"}, {"PShader", "ps_4_0"}};
+    for (size_t i = 0; i < compiles.size(); ++i)
+    {
+        EXPECT_EQ(compiles[i].entryPoint, shaders[i][0]);
+        EXPECT_EQ(compiles[i].profile, shaders[i][1]);
+        EXPECT_EQ(compiles[i].flags1, 0u);
+        EXPECT_EQ(compiles[i].flags2, 0u);
+        EXPECT_FALSE(compiles[i].defines || compiles[i].include);
     }
+    const std::vector<std::string>& log = sweep.Log();
+    std::vector<std::string> described;
+    for (const auto& call : failures)
+        described.insert(described.end(), call.second.size(), call.first);
+    EXPECT_TRUE(std::is_permutation(log.begin(), log.end(), described.begin(), described.end()));
+
+    sweep.FailEach([&](int k, const FailureSweep::Run& run) {
+        const auto said = failures.find(log[k - 1]);
+        ASSERT_NE(said, failures.end());
+        const auto before = static_cast<size_t>(std::count(log.begin(), log.begin() + k - 1, log[k - 1]));
+        ASSERT_LT(before, said->second.size());
+        EXPECT_EQ(failure, said->second[before]);
+        EXPECT_EQ(run.calls, k) << "calls after the failure";
+        EXPECT_TRUE(released);
+    });
 }
 }

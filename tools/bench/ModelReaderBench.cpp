@@ -9,7 +9,6 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <thread>
 
 namespace
 {
@@ -72,8 +71,7 @@ int main()
         }
     }
     const double megabytes = static_cast<double>(text.size()) / 1e6;
-    std::printf("model file: %d vertices, %.1f MB; %u hardware threads\n", VertexCount, megabytes,
-                std::thread::hardware_concurrency());
+    std::printf("model file: %d vertices, %.1f MB\n", VertexCount, megabytes);
 
     int count = 0, referenceCount = 0;
     ModelVertex* list = nullptr;
@@ -86,16 +84,11 @@ int main()
         delete[] list;
         ModelFileReader::Parse(text.data(), text.size(), count, list);
     });
-    const double oneThread = BestSeconds(3, [&] {
-        delete[] list;
-        ModelFileReader::ParseInChunks(text.data(), text.size(), count, list, 1);
-    });
     const double stream = BestSeconds(1, [&] { StreamReference::ReadFile(FileName, referenceCount, reference); });
     std::remove(FileName);
 
     std::printf("reader, from the file:         %8.1f MB/s\n", megabytes / file);
     std::printf("reader, from memory:           %8.1f MB/s\n", megabytes / memory);
-    std::printf("reader, from memory, 1 thread: %8.1f MB/s\n", megabytes / oneThread);
     std::printf("stream reference:              %8.1f MB/s\n", megabytes / stream);
     std::printf("reader from the file / stream: %8.1fx\n", stream / file);
     const bool same = Same(count, list, referenceCount, reference);

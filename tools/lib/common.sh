@@ -21,7 +21,7 @@ xvfb_pid=""
 start_xvfb() {
   local number
   number=$(mktemp) || return 1
-  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$number" >/dev/null 2>&1 7>&- 8>&- &
   xvfb_pid=$!
   for _ in $(seq 100); do
     if [ -s "$number" ]; then
@@ -50,6 +50,7 @@ stop_xvfb() {
 ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
+    exec 7>&- 8>&-
     flock 9
     if [ ! -f "$WINEPREFIX/.ready" ]; then
       wineboot -i >/dev/null 2>&1
@@ -70,5 +71,37 @@ start_wine_services() {
   # Wine's own background processes start with the first program and live on;
   # started here, they hold /dev/null instead of the caller's output pipes,
   # which would otherwise keep a test runner waiting after the test ended.
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1 7>&- 8>&-
+}
+
+# Runs without a display share one Xvfb, started by the first and stopped with
+# Wine by the last to leave: each run holds the users lock shared while it
+# runs, and joining and leaving take the state lock. (A private Xvfb per run
+# would not do: the runs share one wineserver, and one run's clean-up would
+# end the others' programs.)
+join_shared_display() {
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  exec 8>"$WINEPREFIX.display-state.lock" 7>"$WINEPREFIX.display-users.lock"
+  flock 8
+  local shared="$WINEPREFIX.display" display pid
+  if [ -f "$shared" ] && read -r display pid <"$shared" && DISPLAY=$display display_answers; then
+    export DISPLAY=$display
+  else
+    start_xvfb || { flock -u 8; return 1; }
+    echo "$DISPLAY $xvfb_pid" >"$shared"
+  fi
+  flock -s 7
+  flock -u 8
+}
+
+leave_shared_display() {
+  flock 8
+  flock -u 7
+  local display pid
+  if flock -n -x 7 && read -r display pid <"$WINEPREFIX.display"; then
+    xvfb_pid=$pid
+    stop_xvfb
+    rm -f "$WINEPREFIX.display"
+  fi
+  flock -u 8
 }

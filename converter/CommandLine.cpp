@@ -1,0 +1,48 @@
+#include "CommandLine.h"
+
+#include <cstring>
+#include <vector>
+
+bool CommandLine::Parse(int argc, const char* const* argv, std::string& error)
+{
+    std::vector<std::string> paths;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i)
+    {
+        const char* argument = argv[i];
+        if (optionsEnded || argument[0] != '-' || argument[1] == '\0')
+            paths.emplace_back(argument);
+        else if (std::strcmp(argument, "--") == 0)
+            optionsEnded = true;
+        else if (std::strcmp(argument, "--keep-size") == 0)
+            keepSize = true;
+        else if (std::strcmp(argument, "--flat-normals") == 0)
+            flatNormals = true;
+        else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)
+            help = true;
+        else
+        {
+            error = std::string("unknown option ") + argument;
+            return false;
+        }
+    }
+    if (help)
+        return true;
+    if (paths.size() != 2)
+    {
+        error = paths.size() < 2 ? "INPUT and OUTPUT are needed" : "more than two paths given";
+        return false;
+    }
+    input = paths[0];
+    output = paths[1];
+    return true;
+}
+
+const char* CommandLine::Usage()
+{
+    return "usage: vexelo-model [--keep-size] [--flat-normals] INPUT OUTPUT\n"
+           "Converts a 3D model (OBJ, glTF 2, FBX, Collada, PLY, STL, 3DS and whatever else Assimp reads)\n"
+           "into Engine's model file: one triangle list, centred and scaled to a largest extent of 2.\n"
+           "  --keep-size     keep the file's units and position\n"
+           "  --flat-normals  where the file has no normals, give each triangle its own (default: smooth)\n";
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+// vexelo-model [--keep-size] [--flat-normals] INPUT OUTPUT
+class CommandLine
+{
+public:
+    bool keepSize = false;
+    bool flatNormals = false;
+    bool help = false;
+    std::string input;
+    std::string output;
+
+    // False for an unknown option or a wrong number of paths; error says which.
+    bool Parse(int argc, const char* const* argv, std::string& error);
+
+    static const char* Usage();
+};

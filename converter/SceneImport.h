@@ -1,0 +1,23 @@
+#pragma once
+#include <assimp/Importer.hpp>
+
+#include <string>
+
+struct aiScene;
+
+// One Assimp import: polygons cut into triangles, the data checked, and
+// everything turned into Engine's conventions. The scene lives as long as
+// this object.
+class SceneImport
+{
+public:
+    SceneImport();
+    SceneImport(const SceneImport&) = delete;
+    SceneImport& operator=(const SceneImport&) = delete;
+
+    // Null on failure, with the cause in error.
+    const aiScene* Read(const std::string& path, std::string& error);
+
+private:
+    Assimp::Importer importer;
+};

@@ -1,0 +1,287 @@
+#include "TriangleListBuilder.h"
+
+#include <assimp/scene.h>
+
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+#include <utility>
+
+static_assert(sizeof(ModelVertex) == 32, "Engine's limit counts 32-byte vertices");
+
+namespace
+{
+struct Instance
+{
+    unsigned int mesh;
+    aiMatrix4x4 transform;
+};
+
+struct Vector
+{
+    double x, y, z;
+};
+
+std::uint64_t TriangleCount(const aiMesh& mesh)
+{
+    std::uint64_t count = 0;
+    for (unsigned int f = 0; f < mesh.mNumFaces; ++f)
+        count += mesh.mFaces[f].mNumIndices == 3;
+    return count;
+}
+
+// Depth first, children in order, so the list follows the file.
+bool CollectInstances(const aiScene& scene, std::vector<Instance>& instances, std::string& error)
+{
+    if (scene.mRootNode == nullptr)
+        return true;
+    std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{scene.mRootNode, scene.mRootNode->mTransformation}};
+    while (!pending.empty())
+    {
+        const auto [node, transform] = pending.back();
+        pending.pop_back();
+        for (unsigned int i = 0; i < node->mNumMeshes; ++i)
+        {
+            if (node->mMeshes[i] >= scene.mNumMeshes)
+            {
+                error = "a node names a mesh that does not exist";
+                return false;
+            }
+            instances.push_back({node->mMeshes[i], transform});
+        }
+        for (unsigned int c = node->mNumChildren; c-- > 0;)
+            pending.emplace_back(node->mChildren[c], transform * node->mChildren[c]->mTransformation);
+    }
+    return true;
+}
+
+Vector FaceNormal(const ModelVertex& a, const ModelVertex& b, const ModelVertex& c)
+{
+    const Vector u{double(b.x) - a.x, double(b.y) - a.y, double(b.z) - a.z};
+    const Vector v{double(c.x) - a.x, double(c.y) - a.y, double(c.z) - a.z};
+    return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+}
+
+// The unit vector along v, else along fallback, else up.
+void SetUnitNormal(ModelVertex& vertex, const Vector& v, const Vector& fallback)
+{
+    const Vector* choices[] = {&v, &fallback};
+    for (const Vector* choice : choices)
+    {
+        const double length = std::sqrt(choice->x * choice->x + choice->y * choice->y + choice->z * choice->z);
+        if (length > 0 && std::isfinite(length))
+        {
+            vertex.nx = static_cast<float>(choice->x / length);
+            vertex.ny = static_cast<float>(choice->y / length);
+            vertex.nz = static_cast<float>(choice->z / length);
+            return;
+        }
+    }
+    vertex.nx = 0;
+    vertex.ny = 1;
+    vertex.nz = 0;
+}
+
+struct PositionKey
+{
+    std::uint32_t bits[3];
+    bool operator==(const PositionKey& other) const { return std::memcmp(bits, other.bits, sizeof bits) == 0; }
+};
+
+struct PositionHash
+{
+    std::size_t operator()(const PositionKey& key) const
+    {
+        return (std::size_t(key.bits[0]) * 73856093u) ^ (std::size_t(key.bits[1]) * 19349663u) ^
+               (std::size_t(key.bits[2]) * 83492791u);
+    }
+};
+
+PositionKey KeyOf(const ModelVertex& vertex)
+{
+    // + 0.0f turns -0 into 0: one point, one key.
+    const float position[3] = {vertex.x + 0.0f, vertex.y + 0.0f, vertex.z + 0.0f};
+    PositionKey key;
+    std::memcpy(key.bits, position, sizeof key.bits);
+    return key;
+}
+
+// The corner's angle times the unit normal of its triangle: summed over the
+// triangles that meet at a point, the usual smooth normal, which a cube's
+// corner shares evenly among its three faces however they are cut.
+Vector AngleWeightedNormal(const ModelVertex* triangle, int corner, const Vector& face)
+{
+    const ModelVertex& p = triangle[corner];
+    const ModelVertex& q = triangle[(corner + 1) % 3];
+    const ModelVertex& r = triangle[(corner + 2) % 3];
+    const double length = std::sqrt(face.x * face.x + face.y * face.y + face.z * face.z);
+    if (!(length > 0))
+        return {0, 0, 0};
+    const double dot = (double(q.x) - p.x) * (double(r.x) - p.x) + (double(q.y) - p.y) * (double(r.y) - p.y) +
+                       (double(q.z) - p.z) * (double(r.z) - p.z);
+    const double weight = std::atan2(length, dot) / length;
+    return {face.x * weight, face.y * weight, face.z * weight};
+}
+
+// The triangles' own normals (flat), or at every corner the angle-weighted
+// sum over all triangles that meet at its position (smooth).
+void GenerateNormals(ModelVertex* vertices, std::size_t count, bool flat)
+{
+    std::unordered_map<PositionKey, Vector, PositionHash> sums;
+    if (!flat)
+        for (std::size_t t = 0; t < count; t += 3)
+        {
+            const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
+            for (int corner = 0; corner < 3; ++corner)
+            {
+                const Vector part = AngleWeightedNormal(vertices + t, corner, face);
+                Vector& sum = sums.try_emplace(KeyOf(vertices[t + corner]), Vector{0, 0, 0}).first->second;
+                sum = {sum.x + part.x, sum.y + part.y, sum.z + part.z};
+            }
+        }
+    for (std::size_t t = 0; t < count; t += 3)
+    {
+        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
+        for (std::size_t k = t; k < t + 3; ++k)
+            SetUnitNormal(vertices[k], flat ? face : sums[KeyOf(vertices[k])], face);
+    }
+}
+
+// The file's normals made unit length; a zero or broken one takes its triangle's.
+void NormaliseNormals(ModelVertex* vertices, std::size_t count)
+{
+    for (std::size_t t = 0; t < count; t += 3)
+    {
+        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
+        for (std::size_t k = t; k < t + 3; ++k)
+            SetUnitNormal(vertices[k], {vertices[k].nx, vertices[k].ny, vertices[k].nz}, face);
+    }
+}
+
+float FiniteOrZero(float value)
+{
+    return std::isfinite(value) ? value : 0.0f;
+}
+
+// A mirroring transform turns the faces inside out unless each triangle's
+// order is reversed too; normals turn with the inverse transpose.
+bool AppendInstance(const aiMesh& mesh, const aiMatrix4x4& transform, bool flatNormals,
+                    std::vector<ModelVertex>& vertices, std::string& error)
+{
+    const aiMatrix3x3 linear(transform);
+    const aiMatrix3x3 normalTransform = aiMatrix3x3(linear).Inverse().Transpose();
+    const bool mirrored = linear.Determinant() < 0;
+    const unsigned int order[3] = {0, mirrored ? 2u : 1u, mirrored ? 1u : 2u};
+    const aiVector3D* uv = mesh.mTextureCoords[0];
+    const std::size_t first = vertices.size();
+    for (unsigned int f = 0; f < mesh.mNumFaces; ++f)
+    {
+        const aiFace& face = mesh.mFaces[f];
+        if (face.mNumIndices != 3)
+            continue;
+        for (unsigned int k : order)
+        {
+            const unsigned int index = face.mIndices[k];
+            if (index >= mesh.mNumVertices)
+            {
+                error = "a face names a vertex that does not exist";
+                return false;
+            }
+            const aiVector3D position = transform * mesh.mVertices[index];
+            if (!std::isfinite(position.x) || !std::isfinite(position.y) || !std::isfinite(position.z))
+            {
+                error = "a vertex position is not a finite number";
+                return false;
+            }
+            ModelVertex vertex = {position.x, position.y, position.z, 0, 0, 0, 0, 0};
+            if (uv != nullptr)
+            {
+                vertex.tu = FiniteOrZero(uv[index].x);
+                vertex.tv = FiniteOrZero(uv[index].y);
+            }
+            if (mesh.mNormals != nullptr)
+            {
+                const aiVector3D normal = normalTransform * mesh.mNormals[index];
+                vertex.nx = normal.x;
+                vertex.ny = normal.y;
+                vertex.nz = normal.z;
+            }
+            vertices.push_back(vertex);
+        }
+    }
+    if (mesh.mNormals != nullptr)
+        NormaliseNormals(vertices.data() + first, vertices.size() - first);
+    else
+        GenerateNormals(vertices.data() + first, vertices.size() - first, flatNormals);
+    return true;
+}
+}
+
+bool TriangleListBuilder::Build(const aiScene& scene, bool flatNormals, Result& result, std::string& error)
+{
+    std::vector<Instance> instances;
+    if (!CollectInstances(scene, instances, error))
+        return false;
+
+    std::vector<std::uint64_t> triangles(scene.mNumMeshes);
+    for (unsigned int m = 0; m < scene.mNumMeshes; ++m)
+        triangles[m] = TriangleCount(*scene.mMeshes[m]);
+    std::uint64_t total = 0;
+    for (const Instance& instance : instances)
+        total += triangles[instance.mesh];
+    if (total == 0)
+    {
+        error = "no triangles (only points, lines or nothing to draw)";
+        return false;
+    }
+    if (total * 3 > static_cast<std::uint64_t>(MaxVertexCount))
+    {
+        error = std::to_string(total * 3) + " vertices, more than Engine reads (" + std::to_string(MaxVertexCount) + ")";
+        return false;
+    }
+
+    result.vertices.reserve(static_cast<std::size_t>(total * 3));
+    for (const Instance& instance : instances)
+    {
+        const aiMesh& mesh = *scene.mMeshes[instance.mesh];
+        if (triangles[instance.mesh] == 0)
+            continue;
+        if (!AppendInstance(mesh, instance.transform, flatNormals, result.vertices, error))
+            return false;
+        ++result.meshes;
+        result.meshesGivenNormals += mesh.mNormals == nullptr;
+    }
+    return true;
+}
+
+bool TriangleListBuilder::FitToCube(std::vector<ModelVertex>& vertices, std::string& error)
+{
+    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (const ModelVertex& vertex : vertices)
+    {
+        const float position[3] = {vertex.x, vertex.y, vertex.z};
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            low[axis] = std::fmin(low[axis], position[axis]);
+            high[axis] = std::fmax(high[axis], position[axis]);
+        }
+    }
+    double extent = 0;
+    for (int axis = 0; axis < 3; ++axis)
+        extent = std::fmax(extent, high[axis] - low[axis]);
+    if (!(extent > 0))
+    {
+        error = "all vertices lie at one point";
+        return false;
+    }
+    const double scale = 2.0 / extent;
+    const double centre[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+    for (ModelVertex& vertex : vertices)
+    {
+        vertex.x = static_cast<float>((vertex.x - centre[0]) * scale);
+        vertex.y = static_cast<float>((vertex.y - centre[1]) * scale);
+        vertex.z = static_cast<float>((vertex.z - centre[2]) * scale);
+    }
+    return true;
+}
