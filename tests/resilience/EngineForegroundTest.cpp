@@ -26,15 +26,6 @@ bool CaptureMiddle(ScreenCapture& capture)
                            size, size);
 }
 
-int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
-{
-    int differing = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            differing += a.Pixel(x, y) != b.Pixel(x, y);
-    return differing;
-}
-
 bool TakeForeground(HWND window)
 {
     return ProgramProbe::WaitUntil(
@@ -79,7 +70,7 @@ TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceIt
     const ULONGLONG awayMs = GetTickCount64() - away;
     ScreenCapture last;
     ASSERT_TRUE(CaptureMiddle(last));
-    EXPECT_GT(DifferingPixels(first, last), 1000) << "the cube stopped turning";
+    EXPECT_GT(first.DifferingPixels(last), 1000) << "the cube stopped turning";
     const LONG presentsAway = probe.Presents() - presentsBefore;
     std::cout << "in " << awayMs << " ms behind another window: " << presentsAway << " frames, "
               << probe.ReadsLost() << " reads of a lost device, " << probe.ReadsTaken() - readsBefore
