@@ -103,15 +103,6 @@ bool ShowsAGreenCube(const ScreenCapture& capture)
     return true;
 }
 
-int DifferingPixels(const ScreenCapture& a, const ScreenCapture& b)
-{
-    int differing = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x)
-            differing += a.Pixel(x, y) != b.Pixel(x, y);
-    return differing;
-}
-
 void ExpectOneRunOfBoxes(ChildProcess& engine, MessageBoxWatcher& boxes,
                          const std::vector<std::pair<std::wstring, std::wstring>>& expected)
 {
@@ -159,7 +150,7 @@ TEST(EngineProgram, ItDrawsTheSpinningCubeUnderTheOverlayAndHoldingEscapeEndsIt)
     Sleep(1000);
     ScreenCapture second;
     ASSERT_TRUE(second.Capture(expected.left, expected.top, first.Width(), first.Height()));
-    EXPECT_GT(DifferingPixels(first, second), 1000) << "the cube does not turn";
+    EXPECT_GT(first.DifferingPixels(second), 1000) << "the cube does not turn";
     EXPECT_TRUE(ShowsTheScene(second) && ShowsTheOverlay(second));
 
     DWORD exitCode = 1;

@@ -7,9 +7,9 @@
 // reports the count the last one left. The display mode is the system's and
 // is read from outside, before the start and after the end.
 #include "ChildProcess.h"
-#include "EngineProbe.h"
 #include "KeyboardInput.h"
 #include "MessageBoxWatcher.h"
+#include "ProgramProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -68,19 +68,21 @@ TEST_P(EngineEnding, ShowsTheCursorAgainAndLeavesTheDisplayModeAsItWas)
     const EndingCase& ending = GetParam();
     const DEVMODEW before = CurrentDisplayMode();
     ChildProcess engine;
-    ASSERT_TRUE(engine.Start(ending.program, L"", L"", ending.environment));
+    ProgramProbe probe;
+    ASSERT_TRUE(probe.Start(engine, ending.program, L"", ending.environment));
 
     // A failure holds the program in its box until the box is answered.
     const bool fails = ending.box != nullptr;
     const HWND window = fails ? engine.WaitForWindow(L"#32770", L"Error", StartTimeoutMs)
                               : engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
     ASSERT_NE(window, nullptr);
-    EngineProbe probe(engine.Handle(), engine.Id());
-    ASSERT_TRUE(probe.Counting());
     if (!fails)
     {
-        ASSERT_TRUE(EngineProbe::WaitUntil([&] { return probe.Presents() > 2; }, StartTimeoutMs));
+        ASSERT_TRUE(probe.WaitForPresents(3, StartTimeoutMs));
         EXPECT_FALSE(CursorShownForForeground()) << "the cursor is shown while the program runs in front";
+        // Vertical synchronisation is on: every present waits for one vertical blank.
+        EXPECT_EQ(probe.SyncIntervals(), 1 << 1);
+        EXPECT_EQ(probe.PresentFlags(), 0);
     }
     MessageBoxWatcher boxes(engine.Id());
 

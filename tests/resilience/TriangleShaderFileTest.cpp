@@ -43,13 +43,11 @@ void PrintTo(const TriangleShaderCase& shaderFile, std::ostream* out)
     *out << shaderFile.name;
 }
 
-void ExpectTheTriangle(ChildProcess& triangle)
+void ExpectTheTriangle(ChildProcess& triangle, const ProgramProbe& probe)
 {
     const HWND window = triangle.WaitForWindow(MainClass, nullptr, TimeoutMs);
     ASSERT_NE(window, nullptr);
-    ProgramProbe probe(triangle.Handle(), triangle.Id());
-    ASSERT_TRUE(probe.Counting());
-    ASSERT_TRUE(probe.WaitForPresents(probe.Presents() + 20, TimeoutMs));
+    ASSERT_TRUE(probe.WaitForPresents(20, TimeoutMs));
     ScreenCapture screen;
     ASSERT_TRUE(screen.CaptureClient(window));
     const TrianglePicture picture(screen);
@@ -75,10 +73,11 @@ TEST_P(TriangleShaderFiles, DrawOrFailCleanlyInANonAsciiFolder)
     ASSERT_TRUE(shaderFile.write(folder.Path(L"shaders.shader"), real));
 
     ChildProcess triangle;
-    ASSERT_TRUE(triangle.Start(L"Vexelo-02-Triangle.exe", folder.Path()));
+    ProgramProbe probe;
+    ASSERT_TRUE(probe.Start(triangle, L"Vexelo-02-Triangle.exe", folder.Path()));
     MessageBoxWatcher boxes(triangle.Id());
     if (shaderFile.outcome == Outcome::Draws)
-        ExpectTheTriangle(triangle);
+        ExpectTheTriangle(triangle, probe);
 
     DWORD exitCode = ChildProcess::TerminatedExitCode;
     ASSERT_TRUE(triangle.WaitForExit(TimeoutMs, exitCode)) << "the program did not end";

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <iostream>
-#include <memory>
 
 namespace
 {
@@ -30,11 +29,9 @@ class TriangleWindowSize : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(program.Start(L"Vexelo-02-Triangle.exe", L""));
+        ASSERT_TRUE(probe.Start(program, L"Vexelo-02-Triangle.exe", L""));
         window = program.WaitForWindow(MainClass, nullptr, TimeoutMs);
         ASSERT_NE(window, nullptr);
-        probe = std::make_unique<ProgramProbe>(program.Handle(), program.Id());
-        ASSERT_TRUE(probe->Counting());
         startSize = ClientSize(window);
     }
 
@@ -43,7 +40,7 @@ protected:
     void ExpectStretchedPicture(const char* after)
     {
         SCOPED_TRACE(after);
-        ASSERT_TRUE(probe->WaitForPresents(probe->Presents() + 20, TimeoutMs)) << "no frames";
+        ASSERT_TRUE(probe.WaitForPresents(probe.Presents() + 20, TimeoutMs)) << "no frames";
         const SIZE size = ClientSize(window);
         const double scaleX = static_cast<double>(size.cx) / startSize.cx;
         const double scaleY = static_cast<double>(size.cy) / startSize.cy;
@@ -68,7 +65,7 @@ protected:
 
     ChildProcess program;
     HWND window = nullptr;
-    std::unique_ptr<ProgramProbe> probe;
+    ProgramProbe probe;
     SIZE startSize = {};
 };
 }

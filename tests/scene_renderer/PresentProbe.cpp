@@ -1,5 +1,6 @@
 #include "PresentProbe.h"
 
+#include "ComMethods.h"
 #include "ComPtr.h"
 #include "VtablePatch.h"
 
@@ -7,8 +8,6 @@
 
 namespace
 {
-const unsigned PresentSlot = 8;  // after IUnknown, IDXGIObject and IDXGIDeviceSubObject
-
 using PresentFunction = HRESULT(STDMETHODCALLTYPE*)(IDXGISwapChain*, UINT, UINT);
 
 int presents = 0;
@@ -45,15 +44,16 @@ HRESULT STDMETHODCALLTYPE ProbingPresent(IDXGISwapChain* swapChain, UINT syncInt
         captureNext = false;
         captured = ReadBoundTargets(swapChain);
     }
-    const PresentFunction original =
-        reinterpret_cast<PresentFunction>(VtablePatch::Original(swapChain, PresentSlot));
+    const unsigned slot = ComMethods[ComMethodSwapChainPresent].slot;
+    const PresentFunction original = reinterpret_cast<PresentFunction>(VtablePatch::Original(swapChain, slot));
     return original(swapChain, syncInterval, flags);
 }
 }
 
 bool PresentProbe::Attach(IDXGISwapChain* swapChain)
 {
-    return swapChain && VtablePatch::Patch(swapChain, PresentSlot, reinterpret_cast<void*>(&ProbingPresent));
+    return swapChain && VtablePatch::Patch(swapChain, ComMethods[ComMethodSwapChainPresent].slot,
+                                           reinterpret_cast<void*>(&ProbingPresent));
 }
 
 int PresentProbe::Presents()

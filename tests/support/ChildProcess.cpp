@@ -63,6 +63,24 @@ ChildProcess::~ChildProcess()
 bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& workingDirectory,
                          const std::wstring& arguments, const std::vector<std::wstring>& extraEnvironment)
 {
+    return Launch(exePath, workingDirectory, arguments, extraEnvironment, 0);
+}
+
+bool ChildProcess::StartSuspended(const std::wstring& exePath, const std::wstring& workingDirectory,
+                                  const std::vector<std::wstring>& extraEnvironment)
+{
+    return Launch(exePath, workingDirectory, L"", extraEnvironment, CREATE_SUSPENDED);
+}
+
+bool ChildProcess::Resume()
+{
+    return mainThread && ResumeThread(mainThread) != static_cast<DWORD>(-1);
+}
+
+bool ChildProcess::Launch(const std::wstring& exePath, const std::wstring& workingDirectory,
+                          const std::wstring& arguments, const std::vector<std::wstring>& extraEnvironment,
+                          DWORD flags)
+{
     Terminate();
     const std::wstring exe = FullPath(exePath);
     const std::wstring directory = workingDirectory.empty() ? std::wstring() : FullPath(workingDirectory);
@@ -77,11 +95,11 @@ bool ChildProcess::Start(const std::wstring& exePath, const std::wstring& workin
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION information = {};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT | flags,
                         environment.data(), directory.empty() ? nullptr : directory.c_str(), &startup,
                         &information))
         return false;
-    CloseHandle(information.hThread);
+    mainThread = information.hThread;
     process = information.hProcess;
     id = information.dwProcessId;
     return true;
@@ -122,8 +140,11 @@ void ChildProcess::Terminate()
 
 void ChildProcess::Close()
 {
+    if (mainThread)
+        CloseHandle(mainThread);
     if (process)
         CloseHandle(process);
+    mainThread = nullptr;
     process = nullptr;
     id = 0;
 }

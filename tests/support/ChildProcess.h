@@ -25,6 +25,10 @@ public:
     // still runs is terminated first.
     bool Start(const std::wstring& exePath, const std::wstring& workingDirectory,
                const std::wstring& arguments = L"", const std::vector<std::wstring>& extraEnvironment = {});
+    // As Start, with the program's first thread held before it runs anything until Resume.
+    bool StartSuspended(const std::wstring& exePath, const std::wstring& workingDirectory,
+                        const std::vector<std::wstring>& extraEnvironment = {});
+    bool Resume();
     DWORD Id() const { return id; }
     HANDLE Handle() const { return process; }
     bool WaitForExit(DWORD timeoutMs, DWORD& exitCode);  // false on timeout
@@ -34,11 +38,14 @@ public:
     void Terminate();
 
 private:
+    bool Launch(const std::wstring& exePath, const std::wstring& workingDirectory, const std::wstring& arguments,
+                const std::vector<std::wstring>& extraEnvironment, DWORD flags);
     void Close();
     static std::wstring FullPath(const std::wstring& path);
     static std::vector<wchar_t> EnvironmentBlock(const std::vector<std::wstring>& extraEnvironment);
     HWND FindWindowOfProcess(const wchar_t* className, const wchar_t* title) const;
 
     HANDLE process = nullptr;
+    HANDLE mainThread = nullptr;
     DWORD id = 0;
 };

@@ -15,6 +15,7 @@ const struct ComMethodInfo ComMethods[ComMethodCount] = {
     COM_METHOD(ComMethodAdapterEnumOutputs, IDXGIAdapter, EnumOutputs, E_FAIL),
     COM_METHOD(ComMethodOutputGetDisplayModeList, IDXGIOutput, GetDisplayModeList, E_FAIL),
     COM_METHOD(ComMethodSwapChainGetBuffer, IDXGISwapChain, GetBuffer, E_FAIL),
+    COM_METHOD(ComMethodSwapChainPresent, IDXGISwapChain, Present, E_FAIL),
     COM_METHOD(ComMethodDeviceCreateBuffer, ID3D11Device, CreateBuffer, E_FAIL),
     COM_METHOD(ComMethodDeviceCreateTexture2D, ID3D11Device, CreateTexture2D, E_FAIL),
     COM_METHOD(ComMethodDeviceCreateShaderResourceView, ID3D11Device, CreateShaderResourceView, E_FAIL),

@@ -1,8 +1,8 @@
 #pragma once
 
-// The COM methods the fault injection intercepts: vtable slot, display name and the result
-// a failed call returns. Slots come from the C declarations of the vtables (ComMethods.c),
-// so no slot number is counted by hand.
+// The COM methods the fault injection and the probes intercept: vtable slot, display name and
+// the result a failed call returns. Slots come from the C declarations of the vtables
+// (ComMethods.c), so no slot number is counted by hand.
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -13,6 +13,7 @@ enum ComMethod
     ComMethodAdapterEnumOutputs,
     ComMethodOutputGetDisplayModeList,
     ComMethodSwapChainGetBuffer,
+    ComMethodSwapChainPresent,
     ComMethodDeviceCreateBuffer,
     ComMethodDeviceCreateTexture2D,
     ComMethodDeviceCreateShaderResourceView,

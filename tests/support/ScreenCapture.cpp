@@ -29,6 +29,14 @@ bool ScreenCapture::Capture(int x, int y, int captureWidth, int captureHeight)
     return copied;
 }
 
+int ScreenCapture::DifferingPixels(const ScreenCapture& other) const
+{
+    int differing = 0;
+    for (size_t i = 0; i < pixels.size() && i < other.pixels.size(); ++i)
+        differing += pixels[i] != other.pixels[i];
+    return differing;
+}
+
 bool ScreenCapture::CaptureClient(HWND window)
 {
     RECT client;

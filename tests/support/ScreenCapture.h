@@ -18,6 +18,8 @@ public:
     int Height() const { return height; }
     // Colour as 0x00RRGGBB.
     uint32_t Pixel(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    // How many pixels differ from the same place of another capture of the same size.
+    int DifferingPixels(const ScreenCapture& other) const;
 
 private:
     bool CopyFromScreen(HDC screen, HDC memory, int x, int y);

@@ -14,19 +14,26 @@ wine_environment() {
 
 display_answers() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
 
-# Starts Xvfb on a free display, exports DISPLAY and sets xvfb_pid.
+# Starts Xvfb on a free display, exports DISPLAY and sets xvfb_pid. Xvfb picks
+# the number itself: two runs that picked the same free number at once would
+# share one server, and the first to end would take it from the other.
 xvfb_pid=""
 start_xvfb() {
-  local n
-  for n in $(seq 90 189); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    # Not holding the callers' lock files (join_shared_display's) open.
-    Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 7>&- 8>&- &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do display_answers && return 0; sleep 0.1; done
-    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
+  local number
+  number=$(mktemp) || return 1
+  Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$number" >/dev/null 2>&1 7>&- 8>&- &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    if [ -s "$number" ]; then
+      export DISPLAY=":$(head -n 1 "$number")"
+      rm -f "$number"
+      return 0
+    fi
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
   done
+  rm -f "$number"
+  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; xvfb_pid=""
   echo "could not start Xvfb" >&2
   return 1
 }
