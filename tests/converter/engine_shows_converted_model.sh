@@ -9,6 +9,7 @@ converter=$1 build=$2 model=$3 reference=$4
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
 . "$tools/lib/common.sh"
 . "$tools/lib/model_run.sh"
+. "$(dirname "$0")/../support/engine_screen.sh"
 
 if [ ! -x "$converter" ]; then
   echo "$converter is missing: the host preset builds it (tools/test does so first)"
@@ -35,11 +36,6 @@ display_answers || start_xvfb || exit 1
 ensure_prefix
 start_wine_services
 
-# Red, green and blue of the middle 16 x 16 pixels, 0 to 255.
-centre() {
-  convert "$1" -gravity center -crop 16x16+0+0 +repage -scale 1x1! \
-    -format '%[fx:round(255*r)] %[fx:round(255*g)] %[fx:round(255*b)]' info:
-}
 # Pixels of a 160 x 128 copy where green clearly leads red and blue.
 green_pixels() {
   convert "$1" -scale 160x128! -fx '(g > r + 0.06 && g > b + 0.06) ? 1 : 0' -format '%[fx:round(mean*w*h)]' info:
@@ -49,16 +45,8 @@ cd "$scratch/bin" || exit 1
 wine ./Engine.exe &
 engine_pid=$!
 lit=""
-for _ in $(seq 60); do
-  sleep 0.5
-  import -window root "$scratch/shot.png" 2>/dev/null || continue
-  read -r r g b < <(centre "$scratch/shot.png")
-  [ $((r + g + b)) -gt 60 ] && { lit=yes; break; }
-done
-sleep 1
-import -window root "$scratch/shot.png"
-xdotool keydown Escape; sleep 1; xdotool keyup Escape
-for _ in $(seq 100); do kill -0 "$engine_pid" 2>/dev/null || break; sleep 0.1; done
+await_lit_centre "$scratch/shot.png" && lit=yes
+end_with_escape "$engine_pid"
 
 status=0
 read -r r g b < <(centre "$scratch/shot.png")
