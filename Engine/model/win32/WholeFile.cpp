@@ -27,7 +27,8 @@ bool WholeFile::Load(const char* fileName)
     if (loaded && length.QuadPart > 0)
     {
         // An empty file cannot be mapped; it simply holds nothing. The section
-        // is the size just read, so a file that changed since fails here.
+        // is the size just read: a file shortened since fails here, one grown
+        // since is read up to that size.
         const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, static_cast<DWORD>(length.HighPart),
                                                   length.LowPart, nullptr);
         const void* view = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
