@@ -1,11 +1,11 @@
 #include "ModelFileReader.h"
 
 #include "StreamNumberScanner.h"
+#include "WholeFile.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <new>
 #include <type_traits>
 
@@ -23,34 +23,8 @@ bool ModelFileReader::ReadFile(const char* fileName, int& vertexCount, ModelVert
 {
     vertexCount = 0;
     vertexList = nullptr;
-    char* data = nullptr;
-    std::size_t size = 0;
-    if (!ReadBytes(fileName, data, size))
-        return false;
-    const bool read = Parse(data, size, vertexCount, vertexList);
-    delete[] data;
-    return read;
-}
-
-// The whole file, untranslated, in one new (std::nothrow) array.
-bool ModelFileReader::ReadBytes(const char* fileName, char*& data, std::size_t& size)
-{
-    if (fileName == nullptr)
-        return false;
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file.seekg(0, std::ios::end))
-        return false;
-    const std::streamoff length = file.tellg();
-    if (length < 0 || static_cast<std::uint64_t>(length) >= SIZE_MAX / 2 || !file.seekg(0, std::ios::beg))
-        return false;
-
-    const std::size_t capacity = static_cast<std::size_t>(length);
-    data = new (std::nothrow) char[capacity > 0 ? capacity : 1];
-    if (data == nullptr)
-        return false;
-    file.read(data, static_cast<std::streamsize>(capacity));
-    size = static_cast<std::size_t>(file.gcount());
-    return true;
+    WholeFile file;
+    return file.Load(fileName) && Parse(file.Data(), file.Size(), vertexCount, vertexList);
 }
 
 bool ModelFileReader::Parse(const char* data, std::size_t size, int& vertexCount, ModelVertex*& vertexList)

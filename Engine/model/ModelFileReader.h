@@ -23,7 +23,6 @@ public:
     static bool Parse(const char* data, std::size_t size, int& vertexCount, ModelVertex*& vertexList);
 
 private:
-    static bool ReadBytes(const char* fileName, char*& data, std::size_t& size);
     static const char* TextEnd(const char* data, std::size_t size);
     static bool SkipPastColon(const char*& p, const char* end);
     static void SkipCharacter(const char*& p, const char* end);

@@ -3,6 +3,7 @@
 #include "ModelFileReader.h"
 #include "ModelReadResult.h"
 #include "TempFolder.h"
+#include "WholeFile.h"
 
 #include <gtest/gtest.h>
 
@@ -197,21 +198,23 @@ TEST(ModelFileFailures, CountTheRestCannotHoldFailsWithoutAllocating)
 
 TEST(ModelFileFailures, FailedAllocationsFailTheRead)
 {
+    // The vertex list, and the file's bytes where they are copied rather than mapped.
     TempFolder folder;
     const std::string file = folder.Write("model.txt", Triangle).string();
+    for (int n = 1; n <= 3; ++n)
     {
-        ScopedFailingAllocations failing(1); // the file's bytes
+        ScopedFailingAllocations failing(n);
         const ModelReadResult result = ModelReadResult::ReadFile(file.c_str());
-        EXPECT_FALSE(result.ok);
+        if (FailingAllocations::Attempts() < n)
+        {
+            EXPECT_TRUE(result.ok) << "no allocation failed";
+            EXPECT_GE(n, 2) << "the vertex list is allocated";
+            return;
+        }
+        EXPECT_FALSE(result.ok) << "allocation " << n;
         EXPECT_TRUE(result.listNull);
     }
-    {
-        ScopedFailingAllocations failing(2); // the vertex list
-        const ModelReadResult result = ModelReadResult::ReadFile(file.c_str());
-        EXPECT_FALSE(result.ok);
-        EXPECT_TRUE(result.listNull);
-        EXPECT_EQ(FailingAllocations::Attempts(), 2);
-    }
+    ADD_FAILURE() << "more allocations than the file's bytes and the vertex list";
 }
 
 TEST(StreamExtraction, FailedExtractionLeavesEveryLaterFieldZero)
@@ -287,4 +290,24 @@ TEST(StreamExtraction, TextModeLineBreaksAndEndOfText)
               (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 0}));
     EXPECT_EQ(Fields(ModelReadResult::Parse(OneVertex("1 2 3 4 5 6 7 8\x1a"))),
               (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 8}));
+}
+
+TEST(WholeFile, HoldsEveryByteUntranslated)
+{
+    // Line breaks, Ctrl-Z and NUL are the parser's business; files ending on and
+    // just past a page boundary.
+    const std::string cases[] = {"", "V: 1\r\nD:\r\n1 2\x1a" "3\r", std::string("1\0" "2", 3), std::string(8192, '7'),
+                                 std::string(3 * 4096 + 1, '\r')};
+    TempFolder folder;
+    WholeFile file;
+    int index = 0;
+    for (const std::string& bytes : cases)
+    {
+        // A file of its own each time: a mapped file cannot be rewritten.
+        const std::string name = folder.Write("bytes" + std::to_string(index++), bytes).string();
+        ASSERT_TRUE(file.Load(name.c_str())) << bytes.size() << " bytes";
+        EXPECT_EQ(std::string(file.Size() > 0 ? file.Data() : "", file.Size()), bytes);
+    }
+    EXPECT_FALSE(file.Load(folder.Path("missing.txt").string().c_str()));
+    EXPECT_EQ(file.Size(), 0u) << "a failed load holds nothing";
 }
