@@ -5,7 +5,7 @@
 
 namespace
 {
-// Tests run two at a time on one display: keep the captured window above the others.
+// Keep the captured window above the windows other programs left on the display.
 void BringToTop(HWND window)
 {
     SetWindowPos(window, HWND_TOPMOST, 300, 200, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
