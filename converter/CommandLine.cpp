@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
+#include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 bool CommandLine::Parse(int argc, const char* const* argv, std::string& error)
@@ -35,14 +37,28 @@ bool CommandLine::Parse(int argc, const char* const* argv, std::string& error)
     }
     input = paths[0];
     output = paths[1];
+    if (IsTextureName(output))
+    {
+        error = "OUTPUT ends in .dds, the name of the texture written beside it";
+        return false;
+    }
     return true;
+}
+
+bool CommandLine::IsTextureName(const std::string& path)
+{
+    const std::string extension = std::filesystem::path(path).extension().string();
+    return extension.size() == 4 && std::tolower(static_cast<unsigned char>(extension[1])) == 'd' &&
+           std::tolower(static_cast<unsigned char>(extension[2])) == 'd' &&
+           std::tolower(static_cast<unsigned char>(extension[3])) == 's';
 }
 
 const char* CommandLine::Usage()
 {
     return "usage: vexelo-model [--keep-size] [--flat-normals] INPUT OUTPUT\n"
            "Converts a 3D model (OBJ, glTF 2, FBX, Collada, PLY, STL, 3DS and whatever else Assimp reads)\n"
-           "into Engine's model file: one triangle list, centred and scaled to a largest extent of 2.\n"
+           "into Engine's model file: one triangle list, centred and scaled to a largest extent of 2, and\n"
+           "its materials into one texture beside it, OUTPUT with the extension .dds.\n"
            "  --keep-size     keep the file's units and position\n"
            "  --flat-normals  where the file has no normals, give each triangle its own (default: smooth)\n";
 }

@@ -15,4 +15,7 @@ public:
     bool Parse(int argc, const char* const* argv, std::string& error);
 
     static const char* Usage();
+
+private:
+    static bool IsTextureName(const std::string& path);
 };

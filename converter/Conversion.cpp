@@ -1,12 +1,16 @@
 #include "Conversion.h"
 
+#include "BakeSummary.h"
+#include "DdsWriter.h"
+#include "MaterialBaker.h"
 #include "ModelFileWriter.h"
+#include "OutputFile.h"
 #include "SceneImport.h"
+#include "TextureAtlas.h"
 #include "TriangleListBuilder.h"
 
 #include <assimp/scene.h>
 
-#include <algorithm>
 #include <filesystem>
 
 bool Conversion::Run(const std::string& input, const std::string& output, const Options& options,
@@ -21,24 +25,57 @@ bool Conversion::Run(const std::string& input, const std::string& output, const 
         return false;
     }
     TriangleListBuilder::Result model;
+    TextureAtlas atlas;
+    MaterialBaker::Report baked;
     if (!TriangleListBuilder::Build(*scene, options.flatNormals, model, cause) ||
-        (!options.keepSize && !TriangleListBuilder::FitToCube(model.vertices, cause)))
+        (!options.keepSize && !TriangleListBuilder::FitToCube(model.vertices, cause)) ||
+        !MaterialBaker::Bake(*scene, input, model.parts, model.vertices, atlas, baked, cause))
     {
         error = input + ": " + cause;
         return false;
     }
-    if (!ModelFileWriter::Write(output, model.vertices, cause))
+    const std::string texture = TexturePath(output);
+    if (!WriteBoth(output, model.vertices, texture, atlas, error))
+        return false;
+    summary = Summary(input, model.meshes, model.meshesGivenNormals, model.vertices.size(), options.flatNormals) +
+              "; " + BakeSummary::Line(texture, atlas.Width(), atlas.Height(), baked);
+    return true;
+}
+
+std::string Conversion::TexturePath(const std::string& output)
+{
+    return std::filesystem::path(output).replace_extension(".dds").string();
+}
+
+// Both complete beside their paths before either replaces anything; should
+// the model file not take its place, the new texture goes again.
+bool Conversion::WriteBoth(const std::string& output, const std::vector<ModelVertex>& vertices,
+                           const std::string& texture, const TextureAtlas& atlas, std::string& error)
+{
+    OutputFile modelFile(output), textureFile(texture);
+    std::string cause;
+    if (!modelFile.Open(cause) || !modelFile.Close(ModelFileWriter::Write(modelFile.Stream(), vertices), cause))
     {
         error = output + ": " + cause;
         return false;
     }
-    summary = Summary(input, *scene, model.meshes, model.meshesGivenNormals, model.vertices.size(),
-                      options.flatNormals);
+    if (!textureFile.Open(cause) || !textureFile.Close(DdsWriter::Write(textureFile.Stream(), atlas.Levels()), cause) ||
+        !textureFile.Commit(cause))
+    {
+        error = texture + ": " + cause;
+        return false;
+    }
+    if (!modelFile.Commit(cause))
+    {
+        textureFile.Discard();
+        error = output + ": " + cause;
+        return false;
+    }
     return true;
 }
 
-std::string Conversion::Summary(const std::string& input, const aiScene& scene, int meshes, int meshesGivenNormals,
-                                std::size_t vertexCount, bool flatNormals)
+std::string Conversion::Summary(const std::string& input, int meshes, int meshesGivenNormals, std::size_t vertexCount,
+                                bool flatNormals)
 {
     std::string line = input + ": " + std::to_string(meshes) + (meshes == 1 ? " mesh, " : " meshes, ") +
                        std::to_string(vertexCount / 3) + " triangles, " + std::to_string(vertexCount) + " vertices, ";
@@ -50,37 +87,5 @@ std::string Conversion::Summary(const std::string& input, const aiScene& scene, 
     else
         line += "normals generated (" + kind + ") for " + std::to_string(meshesGivenNormals) + " of " +
                 std::to_string(meshes) + " meshes";
-    const std::string texture = DiffuseTexture(input, scene);
-    if (!texture.empty())
-        line += texture.front() == '*' ? ", texture embedded in the file" : ", texture: " + texture;
     return line;
-}
-
-// The first diffuse (or base colour) texture of a mesh with triangles, as a
-// path from the working directory; "*..." for one embedded in the file.
-std::string Conversion::DiffuseTexture(const std::string& input, const aiScene& scene)
-{
-    for (unsigned int m = 0; m < scene.mNumMeshes; ++m)
-    {
-        const aiMesh& mesh = *scene.mMeshes[m];
-        if ((mesh.mPrimitiveTypes & aiPrimitiveType_TRIANGLE) == 0 || mesh.mMaterialIndex >= scene.mNumMaterials)
-            continue;
-        const aiMaterial& material = *scene.mMaterials[mesh.mMaterialIndex];
-        aiString name;
-        if (material.GetTexture(aiTextureType_DIFFUSE, 0, &name) != AI_SUCCESS &&
-            material.GetTexture(aiTextureType_BASE_COLOR, 0, &name) != AI_SUCCESS)
-            continue;
-        std::string path = name.C_Str();
-        if (path.empty())
-            continue;
-        if (path.front() == '*' || scene.GetEmbeddedTexture(path.c_str()) != nullptr)
-            return "*";
-        // Files made on Windows name their textures with backslashes.
-        std::replace(path.begin(), path.end(), '\\', '/');
-        const std::filesystem::path texture(path);
-        if (texture.is_absolute())
-            return texture.lexically_normal().string();
-        return (std::filesystem::path(input).parent_path() / texture).lexically_normal().string();
-    }
-    return "";
 }

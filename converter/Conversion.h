@@ -1,11 +1,15 @@
 #pragma once
-#include <cstddef>
+#include "ModelVertex.h"
+
 #include <string>
+#include <vector>
 
 struct aiScene;
+class TextureAtlas;
 
 // One run of the converter: import INPUT, build the triangle list, fit it to
-// Engine's cube unless told to keep its size, write OUTPUT.
+// Engine's cube unless told to keep its size, bake the materials into one
+// texture, write OUTPUT and the texture beside it.
 class Conversion
 {
 public:
@@ -16,12 +20,17 @@ public:
     };
 
     // On success summary is the line that describes the result; on failure
-    // error is a line that names the file at fault and the cause.
+    // error is a line that names the file at fault and the cause, and
+    // neither file has changed.
     static bool Run(const std::string& input, const std::string& output, const Options& options,
                     std::string& summary, std::string& error);
 
+    // OUTPUT with its extension replaced by ".dds".
+    static std::string TexturePath(const std::string& output);
+
 private:
-    static std::string Summary(const std::string& input, const aiScene& scene, int meshes,
-                               int meshesGivenNormals, std::size_t vertexCount, bool flatNormals);
-    static std::string DiffuseTexture(const std::string& input, const aiScene& scene);
+    static bool WriteBoth(const std::string& output, const std::vector<ModelVertex>& vertices,
+                          const std::string& texture, const TextureAtlas& atlas, std::string& error);
+    static std::string Summary(const std::string& input, int meshes, int meshesGivenNormals, std::size_t vertexCount,
+                               bool flatNormals);
 };

@@ -1,13 +1,10 @@
 #include "ModelFileWriter.h"
 
+#include "OutputFile.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
 namespace
 {
@@ -26,68 +23,16 @@ char* AppendRecord(char* out, const ModelVertex& vertex)
     }
     return out;
 }
-
-std::string ErrorText()
-{
-    return std::strerror(errno);
-}
 }
 
 bool ModelFileWriter::Write(const std::string& path, const std::vector<ModelVertex>& vertices, std::string& error)
 {
-    std::string temporary;
-    std::FILE* file = CreateTemporary(path, temporary);
-    if (file == nullptr)
-    {
-        error = "cannot create a file beside it: " + ErrorText();
-        return false;
-    }
-    bool done = false;
-    try
-    {
-        done = WriteAll(file, vertices);
-        if (!done)
-            error = "cannot write: " + ErrorText();
-    }
-    catch (const std::exception& exception)
-    {
-        error = std::string("cannot write: ") + exception.what();
-    }
-    if (std::fclose(file) != 0 && done)
-    {
-        done = false;
-        error = "cannot write: " + ErrorText();
-    }
-    if (done)
-    {
-        std::error_code code;
-        std::filesystem::rename(temporary, path, code);
-        done = !code;
-        if (!done)
-            error = "cannot replace it: " + code.message();
-    }
-    if (!done)
-        std::remove(temporary.c_str());
-    return done;
-}
-
-// A new file, never an existing one: "x" refuses a name that is taken.
-std::FILE* ModelFileWriter::CreateTemporary(const std::string& path, std::string& temporary)
-{
-    std::random_device seed;
-    std::mt19937 random(seed());
-    for (int attempt = 0; attempt < 16; ++attempt)
-    {
-        temporary = path + ".partial-" + std::to_string(random() % 1000000);
-        std::FILE* file = std::fopen(temporary.c_str(), "wbx");
-        if (file != nullptr || errno != EEXIST)
-            return file;
-    }
-    return nullptr;
+    OutputFile output(path);
+    return output.Open(error) && output.Close(Write(output.Stream(), vertices), error) && output.Commit(error);
 }
 
 // Records are formatted a chunk at a time into one buffer that is reused.
-bool ModelFileWriter::WriteAll(std::FILE* file, const std::vector<ModelVertex>& vertices)
+bool ModelFileWriter::Write(std::FILE* file, const std::vector<ModelVertex>& vertices)
 {
     const std::string header = "Vertex Count: " + std::to_string(vertices.size()) + "\n\nData:\n\n";
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size())

@@ -1,7 +1,6 @@
 #pragma once
 #include "ModelVertex.h"
 
-#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,12 +11,9 @@
 class ModelFileWriter
 {
 public:
-    // The file is written beside path under a temporary name and renamed over
-    // path only once complete: on failure path is left as it was and the
-    // temporary is gone. The cause of a failure goes to error.
-    static bool Write(const std::string& path, const std::vector<ModelVertex>& vertices, std::string& error);
+    static bool Write(std::FILE* file, const std::vector<ModelVertex>& vertices);
 
-private:
-    static std::FILE* CreateTemporary(const std::string& path, std::string& temporary);
-    static bool WriteAll(std::FILE* file, const std::vector<ModelVertex>& vertices);
+    // The whole file through an OutputFile: on failure path is left as it
+    // was and nothing is left beside it. The cause goes to error.
+    static bool Write(const std::string& path, const std::vector<ModelVertex>& vertices, std::string& error);
 };

@@ -246,8 +246,10 @@ bool TriangleListBuilder::Build(const aiScene& scene, bool flatNormals, Result& 
         const aiMesh& mesh = *scene.mMeshes[instance.mesh];
         if (triangles[instance.mesh] == 0)
             continue;
+        const std::size_t first = result.vertices.size();
         if (!AppendInstance(mesh, instance.transform, flatNormals, result.vertices, error))
             return false;
+        result.parts.push_back({instance.mesh, first, result.vertices.size() - first});
         ++result.meshes;
         result.meshesGivenNormals += mesh.mNormals == nullptr;
     }

@@ -1,6 +1,7 @@
 #pragma once
 #include "ModelVertex.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,9 +18,18 @@ public:
     // Engine keeps 32-byte vertices in a buffer whose byte width has 32 bits.
     static const std::int64_t MaxVertexCount = UINT32_MAX / 32;
 
+    // The vertices of one mesh instance: its triangles in the mesh's order.
+    struct Part
+    {
+        unsigned int mesh;
+        std::size_t first;
+        std::size_t count;
+    };
+
     struct Result
     {
         std::vector<ModelVertex> vertices;
+        std::vector<Part> parts;
         int meshes = 0;                  // mesh instances that have triangles
         int meshesGivenNormals = 0;      // of those, the ones whose normals were generated
     };

@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "Conversion.h"
 #include "MemoryCap.h"
+#include "OutputFile.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    OutputFile::RemoveOnSignals();
     std::error_code code;
     const std::uintmax_t inputSize = std::filesystem::file_size(commandLine.input, code);
     MemoryCap::Apply(MemoryCap::ForFileSize(code ? 0 : inputSize));

@@ -1,25 +1,32 @@
 // vexelo-model as a user runs it: Engine's conventions by the rule the shipped
-// cube follows, failures that leave the output alone, the writer's round trip
-// through Engine's reader, and Debian's Assimp test models.
+// cube follows, materials baked into one texture, failures and interruptions
+// that leave the output alone, the writer's round trip through Engine's
+// reader, and Debian's Assimp test models.
+#include "DdsFile.h"
 #include "ModelFileReader.h"
 #include "ModelFileWriter.h"
 #include "TempFolder.h"
+#include "TilePacker.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <map>
 #include <random>
 #include <regex>
+#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -198,7 +205,12 @@ struct ConventionCase
 };
 
 const ConventionCase ConventionCases[] = {
-    {"OBJ box with its own normals and texture coordinates", [](const TempFolder& f) { Write(f.Path("box.obj"), ObjBox(true)); },
+    {"OBJ box with its own normals, texture coordinates and image",
+     [](const TempFolder& f) {
+         Write(f.Path("box.obj"), "mtllib box.mtl\nusemtl skin\n" + ObjBox(true));
+         Write(f.Path("box.mtl"), "newmtl skin\nmap_Kd skin.png\n");
+         ASSERT_EQ(std::system(("convert -size 2x2 xc:red 'png:" + f.Path("skin.png").string() + "'").c_str()), 0);
+     },
      "box.obj", {"--keep-size"}, "normals from the file", {{2, 3, -1.5}}},
     {"OBJ box with a line and a point, fitted",
      [](const TempFolder& f) { Write(f.Path("box.obj"), ObjBox(false, "l 1 7\np 2\n")); }, "box.obj", {},
@@ -267,6 +279,306 @@ TEST(ConverterConventions, ModelsComeOutInEngineConventions)
             EXPECT_NEAR(std::fabs(model[k].tu - U(source)) + std::fabs(model[k].tv - (1 - V(source))), 0, 1e-6);
         }
     }
+}
+
+namespace
+{
+using Texel = std::array<int, 4>;
+
+// The texture as the project's DDS reader lays it out, every level.
+struct Texture
+{
+    std::uint32_t width = 0, height = 0;
+    std::vector<std::string> levels;
+
+    Texel At(std::uint32_t level, std::uint32_t x, std::uint32_t y) const
+    {
+        const std::uint32_t w = std::max(1u, width >> level);
+        const char* t = levels[level].data() + 4 * (std::size_t(y) * w + x);
+        return {std::uint8_t(t[0]), std::uint8_t(t[1]), std::uint8_t(t[2]), std::uint8_t(t[3])};
+    }
+    // The texel a vertex's coordinates fall in.
+    Texel AtVertex(std::uint32_t level, const ModelVertex& v) const
+    {
+        return At(level, std::uint32_t(v.tu * width) >> level, std::uint32_t(v.tv * height) >> level);
+    }
+};
+
+std::string Shell(const std::string& command)
+{
+    const std::string out = fs::temp_directory_path() / ("vexelo-shell-" + std::to_string(getpid()));
+    const int status = std::system((command + " >'" + out + "'").c_str());
+    std::string text = status == 0 ? Read(out) : "";
+    fs::remove(out);
+    return text;
+}
+
+Texture ReadTexture(const std::string& path)
+{
+    const std::string bytes = Read(path);
+    DdsFile dds;
+    Texture texture;
+    if (!dds.Parse(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()) || dds.Format() != 28 ||
+        dds.ArraySize() != 1 || dds.LevelCount() != DdsFile::FullChainLength(dds.Width(), dds.Height()))
+        return texture;
+    texture.width = dds.Width();
+    texture.height = dds.Height();
+    for (std::uint32_t level = 0; level < dds.LevelCount(); ++level)
+        texture.levels.push_back(bytes.substr(dds.LevelOffset(0, level), dds.Level(level).size));
+    // ImageMagick, which shares nothing with us, reads the same top level.
+    // Version 6 takes every 32-bit DDS as blue, green, red, alpha whatever
+    // the masks say; swapped back here.
+    std::string magick = Shell("convert '" + path + "' -depth 8 rgba:-");
+    for (std::size_t i = 0; i + 3 < magick.size(); i += 4)
+        std::swap(magick[i], magick[i + 2]);
+    EXPECT_EQ(magick, texture.levels[0]) << "ImageMagick reads another top level";
+    return texture;
+}
+
+// The largest aligned power-of-two square around (x, y) of the top level
+// that holds one colour: a flat tile.
+std::uint32_t FlatTileSide(const Texture& texture, std::uint32_t x, std::uint32_t y)
+{
+    std::uint32_t side = 1;
+    for (std::uint32_t next = 2; next <= std::min(texture.width, texture.height); next *= 2)
+    {
+        const std::uint32_t x0 = x / next * next, y0 = y / next * next;
+        for (std::uint32_t j = y0; j < y0 + next; ++j)
+            for (std::uint32_t i = x0; i < x0 + next; ++i)
+                if (texture.At(0, i, j) != texture.At(0, x, y))
+                    return side;
+        side = next;
+    }
+    return side;
+}
+
+// Each triangle left of x = 0 shows left, each right of it right: at its
+// coordinates on the top level, and on its tile's own last level.
+void ExpectSidesShow(const std::vector<ModelVertex>& model, const Texture& texture, const Texel& left, const Texel& right)
+{
+    ASSERT_FALSE(texture.levels.empty());
+    for (std::size_t k = 0; k < model.size(); ++k)
+    {
+        const Texel& expected = model[k - k % 3].x + model[k - k % 3 + 1].x + model[k - k % 3 + 2].x < 0 ? left : right;
+        const std::uint32_t x = std::uint32_t(model[k].tu * texture.width), y = std::uint32_t(model[k].tv * texture.height);
+        EXPECT_EQ(texture.At(0, x, y), expected) << "vertex " << k;
+        int level = 0;
+        for (std::uint32_t side = FlatTileSide(texture, x, y); side > 1; side /= 2)
+            ++level;
+        EXPECT_EQ(texture.AtVertex(level, model[k]), expected) << "vertex " << k << ", level " << level;
+    }
+}
+
+// Two quads, x < 0 with material left, x > 0 with right; texture
+// coordinates from low to high when asked for.
+std::string TwoQuadsObj(bool coordinates = false, int low = 0, int high = 1)
+{
+    std::ostringstream text;
+    text << "mtllib two.mtl\nv -2 0 0\nv -1 0 0\nv -1 1 0\nv -2 1 0\nv 1 0 0\nv 2 0 0\nv 2 1 0\nv 1 1 0\n";
+    if (coordinates)
+        text << "vt " << low << ' ' << low << "\nvt " << high << ' ' << low << "\nvt " << high << ' ' << high << "\nvt "
+             << low << ' ' << high << '\n';
+    const char* corners[2] = {coordinates ? "/1 2/2 3/3 4/4" : " 2 3 4", coordinates ? "/1 6/2 7/3 8/4" : " 6 7 8"};
+    text << "usemtl left\nf 1" << corners[0] << "\nusemtl right\nf 5" << corners[1] << '\n';
+    return text.str();
+}
+
+const char* const RightBlue = "newmtl right\nKd 0 0 1\n";
+
+void MagickImage(const TempFolder& f, const std::string& name, const std::string& drawing)
+{
+    ASSERT_EQ(std::system(("convert " + drawing + " -depth 8 'png24:" + f.Path(name).string() + "'").c_str()), 0);
+}
+
+struct MaterialCase
+{
+    const char* name;
+    void (*writeInput)(const TempFolder&);
+    const char* summary;
+    Texel left, right;
+};
+
+const MaterialCase MaterialCases[] = {
+    {"two flat colours",
+     [](const TempFolder& f) {
+         Write(f.Path("m.obj"), TwoQuadsObj());
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\n" + std::string(RightBlue));
+     },
+     "2 tiles (2 colours)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    {"an image named the Windows way, in another case, times the colour",
+     [](const TempFolder& f) {
+         fs::create_directory(f.Path("Maps"));
+         MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
+         Write(f.Path("m.obj"), TwoQuadsObj(true));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd .\\maps\\OLIVE.png\n" + std::string(RightBlue));
+     },
+     "2 tiles (1 image, 1 colour)", {10, 100, 30, 255}, {0, 0, 255, 255}},
+    {"an image repeated beside a colour gives its mean colour",
+     [](const TempFolder& f) {
+         MagickImage(f, "four.png", "-size 1x1 xc:red xc:blue +append \\( xc:white xc:black +append \\) -append");
+         Write(f.Path("m.obj"), TwoQuadsObj(true, -1, 2));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 1 1\nmap_Kd four.png\n" + std::string(RightBlue));
+     },
+     "their image's mean colour for left (texture coordinates outside 0 to 1)", {128, 64, 128, 255}, {0, 0, 255, 255}},
+    {"a missing and an unreadable image give way to the colour",
+     [](const TempFolder& f) {
+         Write(f.Path("junk.png"), "\x89PNG not really");
+         Write(f.Path("m.obj"), TwoQuadsObj());
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\nmap_Kd gone.png\nnewmtl right\nKd 0 0 1\nmap_Kd junk.png\n");
+     },
+     "missing: gone.png; unreadable: junk.png (not an image the converter reads)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+};
+}
+
+TEST(ConverterMaterials, EachMaterialShowsInItsOwnTileAtEveryLevel)
+{
+    for (const MaterialCase& row : MaterialCases)
+    {
+        SCOPED_TRACE(row.name);
+        TempFolder folder;
+        row.writeInput(folder);
+        const Outcome run = Convert(folder.Path(), {"--keep-size", folder.Path("m.obj"), folder.Path("m.txt")});
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_NE(run.out.find("; texture " + folder.Path("m.dds").string() + ", "), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(row.summary), std::string::npos) << run.out;
+        ExpectSidesShow(ReadModel(folder.Path("m.txt")), ReadTexture(folder.Path("m.dds")), row.left, row.right);
+    }
+}
+
+// glTF with its image inside (a data URI: Assimp hands it over embedded), on
+// a quad beside a green one. ImageMagick encodes the texels; the tile holds
+// them as they were, each corner's coordinates fall on its corner texel, and
+// the tile's last level is their mean.
+TEST(ConverterMaterials, AnImageInsideTheFileFillsItsTile)
+{
+    TempFolder folder;
+    std::string texels;
+    for (int i = 0; i < 64; ++i)
+        texels += {char(i * 4), char(255 - i * 3), char(i % 8 * 30), '\xff'};
+    Write(folder.Path("texels.rgba"), texels);
+    ASSERT_EQ(std::system(("cd '" + folder.Path().string() + "' && convert -size 8x8 -depth 8 rgba:texels.rgba png:i.png").c_str()), 0);
+    const std::string png = Shell("base64 -w0 '" + folder.Path("i.png").string() + "'");
+    std::string bin;
+    auto put = [&bin](float value) { bin.append(reinterpret_cast<const char*>(&value), sizeof value); };
+    for (float x : {-2.0f, -1.0f, 1.0f, 2.0f}) // two quads' corners, then coordinates for the first
+        for (float y : {0.0f, 1.0f})
+            for (float value : {x, y, 0.0f})
+                put(value);
+    for (float uv : {0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0.0f}) // glTF's v runs from the top
+        put(uv);
+    for (std::uint16_t i : {0, 2, 1, 1, 2, 3})
+        bin.append(reinterpret_cast<const char*>(&i), 2);
+    Write(folder.Path("q.bin"), bin);
+    Write(folder.Path("q.gltf"),
+          R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,1]}],"nodes":[{"mesh":0},{"mesh":1}],)"
+          R"("meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":2},"indices":3,"material":0}]},)"
+          R"({"primitives":[{"attributes":{"POSITION":1},"indices":3,"material":1}]}],)"
+          R"("materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}},)"
+          R"({"pbrMetallicRoughness":{"baseColorFactor":[0,1,0,1]}}],)"
+          R"("textures":[{"source":0}],"images":[{"uri":"data:image/png;base64,)" + png + R"("}],)"
+          R"("buffers":[{"uri":"q.bin","byteLength":140}],"bufferViews":[{"buffer":0,"byteLength":48},)"
+          R"({"buffer":0,"byteOffset":48,"byteLength":48},{"buffer":0,"byteOffset":96,"byteLength":32},)"
+          R"({"buffer":0,"byteOffset":128,"byteLength":12}],"accessors":[)"
+          R"({"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[-2,0,0],"max":[-1,1,0]},)"
+          R"({"bufferView":1,"componentType":5126,"count":4,"type":"VEC3","min":[1,0,0],"max":[2,1,0]},)"
+          R"({"bufferView":2,"componentType":5126,"count":4,"type":"VEC2"},)"
+          R"({"bufferView":3,"componentType":5123,"count":6,"type":"SCALAR"}]})");
+    fs::remove(folder.Path("i.png"));
+
+    const Outcome run = Convert(folder.Path(), {"--keep-size", folder.Path("q.gltf"), folder.Path("q.txt")});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("2 tiles (1 image, 1 colour)"), std::string::npos) << run.out;
+    const std::vector<ModelVertex> model = ReadModel(folder.Path("q.txt"));
+    const Texture texture = ReadTexture(folder.Path("q.dds"));
+    ASSERT_EQ(model.size(), 12u);
+    ASSERT_FALSE(texture.levels.empty());
+    std::uint32_t x0 = 0, y0 = 0; // the image's top left corner is at (-2, 1)
+    for (const ModelVertex& v : model)
+        if (v.x == -2 && v.y == 1)
+        {
+            x0 = std::uint32_t(v.tu * texture.width);
+            y0 = std::uint32_t(v.tv * texture.height);
+        }
+    EXPECT_EQ(x0 % 8 + y0 % 8, 0u) << "an 8 x 8 tile at a multiple of 8";
+    int sums[3] = {0, 0, 0};
+    for (std::uint32_t i = 0; i < 64; ++i)
+    {
+        const Texel expected{std::uint8_t(texels[4 * i]), std::uint8_t(texels[4 * i + 1]), std::uint8_t(texels[4 * i + 2]), 255};
+        EXPECT_EQ(texture.At(0, x0 + i % 8, y0 + i / 8), expected) << "texel " << i;
+        for (int c = 0; c < 3; ++c)
+            sums[c] += expected[c];
+    }
+    for (const ModelVertex& v : model)
+    {
+        if (v.x > 0)
+        {
+            EXPECT_EQ(texture.AtVertex(0, v), (Texel{0, 255, 0, 255}));
+            continue;
+        }
+        const std::uint32_t i = (v.x == -1 ? 7 : 0) + (v.y == 0 ? 56 : 0); // the corner's texel
+        EXPECT_EQ(texture.AtVertex(0, v), texture.At(0, x0 + i % 8, y0 + i / 8)) << v.x << ", " << v.y;
+        const Texel mean = texture.AtVertex(3, v);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(mean[c], sums[c] / 64.0, 2) << "channel " << c;
+    }
+}
+
+// Power-of-two squares, largest first along a Z-order curve: each inside the
+// atlas, at a multiple of its side, none over another, and no more than half
+// the atlas left empty; too much for 4096 x 4096 is shrunk, largest first.
+TEST(ConverterMaterials, TilesPackAlignedWithoutOverlap)
+{
+    const std::vector<std::vector<std::uint32_t>> cases = {
+        {4}, {4, 4}, {256, 4, 4, 4}, {1, 2, 4, 8, 16, 32, 64, 128, 256, 512}, {64, 64, 64, 64, 64}, std::vector<std::uint32_t>(32, 1024)};
+    std::mt19937 random(7);
+    std::vector<std::vector<std::uint32_t>> all = cases;
+    for (int r = 0; r < 50; ++r)
+    {
+        std::vector<std::uint32_t> sides(1 + random() % 40);
+        for (std::uint32_t& side : sides)
+            side = 1u << (random() % 9);
+        all.push_back(sides);
+    }
+    for (const std::vector<std::uint32_t>& sides : all)
+    {
+        std::vector<Tile> tiles;
+        std::uint64_t area = 0;
+        for (std::uint32_t side : sides)
+        {
+            tiles.push_back({side});
+            area += std::uint64_t(side) * side;
+        }
+        std::uint32_t width = 0, height = 0;
+        ASSERT_TRUE(TilePacker::Pack(tiles, width, height));
+        ASSERT_TRUE(width <= 4096 && (width & (width - 1)) == 0 && (height == width || height * 2 == width));
+        std::vector<bool> taken(std::size_t(width) * height);
+        std::uint64_t packed = 0;
+        for (const Tile& tile : tiles)
+        {
+            ASSERT_EQ(tile.x % tile.side + tile.y % tile.side, 0u);
+            ASSERT_TRUE(tile.x + tile.side <= width && tile.y + tile.side <= height);
+            for (std::uint32_t y = tile.y; y < tile.y + tile.side; ++y)
+                for (std::uint32_t x = tile.x; x < tile.x + tile.side; ++x)
+                {
+                    ASSERT_FALSE(taken[std::size_t(y) * width + x]) << "overlap at " << x << ", " << y;
+                    taken[std::size_t(y) * width + x] = true;
+                }
+            packed += std::uint64_t(tile.side) * tile.side;
+        }
+        if (area <= 4096u * 4096u)
+        {
+            EXPECT_EQ(packed, area) << "shrunk although it fitted";
+        }
+        EXPECT_LT(std::uint64_t(width) * height, 2 * packed + 1);
+    }
+    // 32 images of 1024 x 1024 are twice the atlas: ten keep their size.
+    std::vector<Tile> tiles(32, Tile{1024});
+    std::uint32_t width = 0, height = 0;
+    ASSERT_TRUE(TilePacker::Pack(tiles, width, height));
+    EXPECT_EQ(std::count_if(tiles.begin(), tiles.end(), [](const Tile& t) { return t.side == 1024; }), 10);
+    EXPECT_EQ(std::count_if(tiles.begin(), tiles.end(), [](const Tile& t) { return t.side == 512; }), 22);
+    std::vector<Tile> fixed(2, Tile{4096, 0, 0, false});
+    EXPECT_FALSE(TilePacker::Pack(fixed, width, height));
 }
 
 namespace

@@ -1,0 +1,84 @@
+#include "ImageDecoder.h"
+
+#include <stb_image.h>
+
+#include <climits>
+#include <cstring>
+
+bool ImageDecoder::WithinCaps(std::int64_t width, std::int64_t height, std::string& why)
+{
+    if (width < 1 || height < 1)
+    {
+        why = "no texels";
+        return false;
+    }
+    if (width > MaxSide || height > MaxSide || width * height > MaxTexels)
+    {
+        why = std::to_string(width) + " x " + std::to_string(height) + ", larger than the converter takes";
+        return false;
+    }
+    return true;
+}
+
+bool ImageDecoder::ReadSize(const std::uint8_t* bytes, std::size_t size, int& width, int& height, std::string& why)
+{
+    int channels = 0;
+    if (size > INT_MAX || stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels) == 0)
+    {
+        why = size > INT_MAX ? "larger than the converter takes" : "not an image the converter reads";
+        return false;
+    }
+    return WithinCaps(width, height, why);
+}
+
+bool ImageDecoder::Decode(const std::uint8_t* bytes, std::size_t size, Image& image, std::string& why)
+{
+    int width = 0, height = 0;
+    if (!ReadSize(bytes, size, width, height, why))
+        return false;
+    int channels = 0;
+    stbi_uc* texels = stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4);
+    if (texels == nullptr)
+    {
+        why = std::string("cannot decode: ") + stbi_failure_reason();
+        return false;
+    }
+    // The header read above and the decoder agree, but the copy trusts neither.
+    std::string unused;
+    const bool fits = WithinCaps(width, height, unused);
+    if (fits)
+    {
+        image.width = width;
+        image.height = height;
+        image.rgba.assign(texels, texels + std::size_t(width) * std::size_t(height) * 4);
+    }
+    stbi_image_free(texels);
+    if (!fits)
+        why = "the decoder and the header disagree on the size";
+    return fits;
+}
+
+bool ImageDecoder::FromBgra(const std::uint8_t* bgra, int width, int height, Image& image, std::string& why)
+{
+    if (bgra == nullptr)
+    {
+        why = "no texels";
+        return false;
+    }
+    if (!WithinCaps(width, height, why))
+        return false;
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    image.width = width;
+    image.height = height;
+    image.rgba.resize(count * 4);
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        const std::uint8_t* in = bgra + 4 * i;
+        std::uint8_t* out = image.rgba.data() + 4 * i;
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+        out[3] = in[3];
+    }
+    return true;
+}

@@ -1,0 +1,174 @@
+#include "OutputFile.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <io.h>
+#define VEXELO_UNLINK _unlink
+#else
+#include <unistd.h>
+#define VEXELO_UNLINK unlink
+#endif
+
+namespace
+{
+// The names the signal handler removes: fixed storage, as a handler may not
+// allocate. A slot's name is complete before the slot is marked taken.
+const int Slots = 4;
+const std::size_t NameCapacity = 4096;
+char names[Slots][NameCapacity];
+volatile std::sig_atomic_t taken[Slots];
+
+const int HandledSignals[] = {SIGINT, SIGTERM,
+#if defined(SIGHUP)
+                              SIGHUP
+#endif
+};
+
+extern "C" void RemoveTemporariesAndEnd(int signal)
+{
+    for (int i = 0; i < Slots; ++i)
+        if (taken[i] != 0)
+            VEXELO_UNLINK(names[i]);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// Signals wait while a temporary is made and its name noted, so that the
+// handler never misses a file nor removes one that is not ours.
+class SignalsHeld
+{
+public:
+    SignalsHeld()
+    {
+#if !defined(_WIN32)
+        sigset_t set;
+        sigemptyset(&set);
+        for (int signal : HandledSignals)
+            sigaddset(&set, signal);
+        sigprocmask(SIG_BLOCK, &set, &before);
+#endif
+    }
+    ~SignalsHeld()
+    {
+#if !defined(_WIN32)
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+#endif
+    }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+#if !defined(_WIN32)
+    sigset_t before;
+#endif
+};
+
+int TakeSlot(const std::string& name)
+{
+    if (name.size() >= NameCapacity)
+        return -1;
+    for (int i = 0; i < Slots; ++i)
+        if (taken[i] == 0)
+        {
+            std::memcpy(names[i], name.c_str(), name.size() + 1);
+            taken[i] = 1;
+            return i;
+        }
+    return -1;
+}
+
+std::string ErrorText()
+{
+    return std::strerror(errno);
+}
+}
+
+OutputFile::OutputFile(std::string path) : path(std::move(path))
+{
+}
+
+OutputFile::~OutputFile()
+{
+    if (!committed)
+        Discard();
+}
+
+// A new file, never an existing one: "x" refuses a name that is taken.
+bool OutputFile::Open(std::string& error)
+{
+    std::random_device seed;
+    std::mt19937 random(seed());
+    int cause = EEXIST;
+    for (int attempt = 0; attempt < 16 && cause == EEXIST; ++attempt)
+    {
+        const SignalsHeld held;
+        temporary = path + ".partial-" + std::to_string(random() % 1000000);
+        stream = std::fopen(temporary.c_str(), "wbx");
+        if (stream != nullptr)
+        {
+            slot = TakeSlot(temporary);
+            return true;
+        }
+        cause = errno;
+    }
+    error = std::string("cannot create a file beside it: ") + std::strerror(cause);
+    temporary.clear();
+    return false;
+}
+
+bool OutputFile::Close(bool written, std::string& error)
+{
+    if (!written)
+        error = "cannot write: " + ErrorText();
+    const bool flushed = std::fflush(stream) == 0;
+    if (written && !flushed)
+        error = "cannot write: " + ErrorText();
+    const bool closed = std::fclose(stream) == 0;
+    stream = nullptr;
+    if (written && flushed && !closed)
+        error = "cannot write: " + ErrorText();
+    return written && flushed && closed;
+}
+
+bool OutputFile::Commit(std::string& error)
+{
+    std::error_code code;
+    std::filesystem::rename(temporary, path, code);
+    if (code)
+    {
+        error = "cannot replace it: " + code.message();
+        return false;
+    }
+    committed = true;
+    if (slot >= 0)
+        taken[slot] = 0;
+    return true;
+}
+
+void OutputFile::Discard()
+{
+    if (stream != nullptr)
+    {
+        std::fclose(stream);
+        stream = nullptr;
+    }
+    if (!temporary.empty())
+        std::remove(committed ? path.c_str() : temporary.c_str());
+    if (slot >= 0)
+        taken[slot] = 0;
+    slot = -1;
+    temporary.clear();
+    committed = false;
+}
+
+void OutputFile::RemoveOnSignals()
+{
+    for (int signal : HandledSignals)
+        std::signal(signal, RemoveTemporariesAndEnd);
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+// A file written beside its path under a temporary name and renamed over the
+// path only once complete. A failure, an exception, or Ctrl-C or a request to
+// terminate (once RemoveOnSignals ran) leaves the path as it was and no
+// temporary behind.
+class OutputFile
+{
+public:
+    explicit OutputFile(std::string path);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Creates the temporary; the cause of a failure goes to error.
+    bool Open(std::string& error);
+    std::FILE* Stream() const { return stream; }
+    // Flushes and closes the temporary; written says whether the writing
+    // into Stream() went well.
+    bool Close(bool written, std::string& error);
+    bool Commit(std::string& error);
+    // Removes the temporary, or the committed file.
+    void Discard();
+
+    const std::string& Path() const { return path; }
+
+    // On SIGINT, SIGTERM (and SIGHUP where there is one) every open
+    // temporary is removed before the signal ends the process as usual.
+    static void RemoveOnSignals();
+
+private:
+    std::string path;
+    std::string temporary;
+    std::FILE* stream = nullptr;
+    int slot = -1;
+    bool committed = false;
+};
