@@ -20,8 +20,9 @@ bool Conversion::Run(const std::string& input, const std::string& output, const 
         error = input + ": cannot import: " + cause;
         return false;
     }
+    const UpAxis up = options.up ? *options.up : UpAxis::OfScene(*scene);
     TriangleListBuilder::Result model;
-    if (!TriangleListBuilder::Build(*scene, options.flatNormals, model, cause) ||
+    if (!TriangleListBuilder::Build(*scene, up.Turn(), options.flatNormals, model, cause) ||
         (!options.keepSize && !TriangleListBuilder::FitToCube(model.vertices, cause)))
     {
         error = input + ": " + cause;
@@ -34,6 +35,8 @@ bool Conversion::Run(const std::string& input, const std::string& output, const 
     }
     summary = Summary(input, *scene, model.meshes, model.meshesGivenNormals, model.vertices.size(),
                       options.flatNormals);
+    if (!up.IsY())
+        summary += ", turned: " + up.Name() + " up";
     return true;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
+#include "UpAxis.h"
+
 #include <cstddef>
+#include <optional>
 #include <string>
 
 struct aiScene;
@@ -13,6 +16,7 @@ public:
     {
         bool keepSize = false;
         bool flatNormals = false;
+        std::optional<UpAxis> up; // unset: as the file says
     };
 
     // On success summary is the line that describes the result; on failure
