@@ -46,7 +46,8 @@ aiMatrix4x4 UpAxis::Turn() const
         turn = aiMatrix3x3(1, 0, 0, 0, 0, s, 0, -s, 0); // (x, y, z) -> (x, sz, -sy)
     else if (sign < 0)
         turn = aiMatrix3x3(1, 0, 0, 0, -1, 0, 0, 0, -1);
-    // The same turn seen through the import's mirror of z: M turn M.
+    // The import mirrors z, M = diag(1, 1, -1); there the same turn is
+    // M turn M: the terms that mix z with x or y change sign.
     turn.a3 = -turn.a3;
     turn.b3 = -turn.b3;
     turn.c1 = -turn.c1;
