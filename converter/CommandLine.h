@@ -1,17 +1,22 @@
 #pragma once
+#include "UpAxis.h"
+
+#include <optional>
 #include <string>
 
-// vexelo-model [--keep-size] [--flat-normals] INPUT OUTPUT
+// vexelo-model [--keep-size] [--flat-normals] [--up AXIS] INPUT OUTPUT
 class CommandLine
 {
 public:
     bool keepSize = false;
     bool flatNormals = false;
+    std::optional<UpAxis> up; // unset: as the file says
     bool help = false;
     std::string input;
     std::string output;
 
-    // False for an unknown option or a wrong number of paths; error says which.
+    // False for an unknown option or up axis, or a wrong number of paths;
+    // error says which.
     bool Parse(int argc, const char* const* argv, std::string& error);
 
     static const char* Usage();

@@ -24,10 +24,11 @@ bool Conversion::Run(const std::string& input, const std::string& output, const 
         error = input + ": cannot import: " + cause;
         return false;
     }
+    const UpAxis up = options.up ? *options.up : UpAxis::OfScene(*scene);
     TriangleListBuilder::Result model;
     TextureAtlas atlas;
     MaterialBaker::Report baked;
-    if (!TriangleListBuilder::Build(*scene, options.flatNormals, model, cause) ||
+    if (!TriangleListBuilder::Build(*scene, up.Turn(), options.flatNormals, model, cause) ||
         (!options.keepSize && !TriangleListBuilder::FitToCube(model.vertices, cause)) ||
         !MaterialBaker::Bake(*scene, input, model.parts, model.vertices, atlas, baked, cause))
     {
@@ -38,7 +39,8 @@ bool Conversion::Run(const std::string& input, const std::string& output, const 
     if (!WriteBoth(output, model.vertices, texture, atlas, error))
         return false;
     summary = Summary(input, model.meshes, model.meshesGivenNormals, model.vertices.size(), options.flatNormals) +
-              "; " + BakeSummary::Line(texture, atlas.Width(), atlas.Height(), baked);
+              (up.IsY() ? "" : ", turned: " + up.Name() + " up") + "; " +
+              BakeSummary::Line(texture, atlas.Width(), atlas.Height(), baked);
     return true;
 }
 

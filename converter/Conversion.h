@@ -1,6 +1,9 @@
 #pragma once
 #include "ModelVertex.h"
+#include "UpAxis.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,7 @@ public:
     {
         bool keepSize = false;
         bool flatNormals = false;
+        std::optional<UpAxis> up; // unset: as the file says
     };
 
     // On success summary is the line that describes the result; on failure

@@ -31,11 +31,12 @@ std::uint64_t TriangleCount(const aiMesh& mesh)
 }
 
 // Depth first, children in order, so the list follows the file.
-bool CollectInstances(const aiScene& scene, std::vector<Instance>& instances, std::string& error)
+bool CollectInstances(const aiScene& scene, const aiMatrix4x4& turn, std::vector<Instance>& instances,
+                      std::string& error)
 {
     if (scene.mRootNode == nullptr)
         return true;
-    std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{scene.mRootNode, scene.mRootNode->mTransformation}};
+    std::vector<std::pair<const aiNode*, aiMatrix4x4>> pending{{scene.mRootNode, turn * scene.mRootNode->mTransformation}};
     while (!pending.empty())
     {
         const auto [node, transform] = pending.back();
@@ -217,10 +218,11 @@ bool AppendInstance(const aiMesh& mesh, const aiMatrix4x4& transform, bool flatN
 }
 }
 
-bool TriangleListBuilder::Build(const aiScene& scene, bool flatNormals, Result& result, std::string& error)
+bool TriangleListBuilder::Build(const aiScene& scene, const aiMatrix4x4& turn, bool flatNormals, Result& result,
+                                std::string& error)
 {
     std::vector<Instance> instances;
-    if (!CollectInstances(scene, instances, error))
+    if (!CollectInstances(scene, turn, instances, error))
         return false;
 
     std::vector<std::uint64_t> triangles(scene.mNumMeshes);

@@ -1,6 +1,8 @@
 #pragma once
 #include "ModelVertex.h"
 
+#include <assimp/matrix4x4.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -34,9 +36,11 @@ public:
         int meshesGivenNormals = 0;      // of those, the ones whose normals were generated
     };
 
-    // False, with the cause in error, for a scene without triangles, one with
-    // more vertices than Engine takes, or positions that are not finite.
-    static bool Build(const aiScene& scene, bool flatNormals, Result& result, std::string& error);
+    // turn is applied on top of the scene's own transforms. False, with the
+    // cause in error, for a scene without triangles, one with more vertices
+    // than Engine takes, or positions that are not finite.
+    static bool Build(const aiScene& scene, const aiMatrix4x4& turn, bool flatNormals, Result& result,
+                      std::string& error);
 
     // Moves the centre of the bounding box to the origin and scales the model
     // uniformly so that its largest extent is 2. False if it has no extent.

@@ -1,4 +1,4 @@
-// vexelo-model [--keep-size] [--flat-normals] INPUT OUTPUT
+// vexelo-model [--keep-size] [--flat-normals] [--up AXIS] INPUT OUTPUT
 // Exit codes: 0 converted, 1 the conversion failed, 2 wrong usage.
 #include "CommandLine.h"
 #include "Conversion.h"
@@ -36,6 +36,7 @@ int main(int argc, char** argv)
     Conversion::Options options;
     options.keepSize = commandLine.keepSize;
     options.flatNormals = commandLine.flatNormals;
+    options.up = commandLine.up;
     std::string summary;
     try
     {

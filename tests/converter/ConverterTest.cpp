@@ -145,12 +145,14 @@ const int Quads[6][4] = {{1, 4, 3, 2}, {5, 6, 7, 8}, {1, 2, 6, 5}, {3, 4, 8, 7},
 double U(const Vec& p) { return 0.1 + 0.1 * p.x + 0.05 * p.z; }
 double V(const Vec& p) { return 0.05 * p.y + 0.1 * p.z; }
 
+Vec BoxCorner(const int* s) { return {s[0] < 0 ? 1.0 : 3.0, s[1] < 0 ? 1.0 : 5.0, s[2] < 0 ? 1.0 : 2.0}; }
+
 std::string ObjBox(bool normals, const std::string& extra = "")
 {
     std::ostringstream text;
     for (const auto& s : Signs)
     {
-        const Vec p{s[0] < 0 ? 1.0 : 3.0, s[1] < 0 ? 1.0 : 5.0, s[2] < 0 ? 1.0 : 2.0};
+        const Vec p = BoxCorner(s);
         text << "v " << p.x << ' ' << p.y << ' ' << p.z << "\nvt " << U(p) << ' ' << V(p) << '\n';
     }
     text << "vn 0 0 -1\nvn 0 0 1\nvn 0 -1 0\nvn 0 1 0\nvn -1 0 0\nvn 1 0 0\n";
@@ -164,8 +166,30 @@ std::string ObjBox(bool normals, const std::string& extra = "")
     return text.str() + extra;
 }
 
+// The box of ObjBox as ASCII STL files: box.stl as it is, twin.stl as turn puts it.
+void StlTwins(const TempFolder& f, Vec (*turn)(const Vec&))
+{
+    for (const bool turned : {false, true})
+    {
+        std::ostringstream text;
+        for (const auto& quad : Quads)
+            for (int k : {1, 2})
+            {
+                text << "facet normal 0 0 0\nouter loop\n";
+                for (const int corner : {quad[0], quad[k], quad[k + 1]})
+                {
+                    const Vec p = turned ? turn(BoxCorner(Signs[corner - 1])) : BoxCorner(Signs[corner - 1]);
+                    text << "vertex " << p.x << ' ' << p.y << ' ' << p.z << '\n';
+                }
+                text << "endloop\nendfacet\n";
+            }
+        Write(f.Path(turned ? "twin.stl" : "box.stl"), "solid box\n" + text.str() + "endsolid box\n");
+    }
+}
+
 // glTF: mesh 0 the -1..1 cube of shared vertices and no normals, mesh 1 one
-// triangle repeated; the nodes (JSON) place them.
+// triangle repeated, mesh 2 the cube with each face's normal; the nodes (JSON)
+// place them.
 void WriteGltf(const TempFolder& folder, int repeats, const std::string& nodes, const std::string& roots)
 {
     std::string bin;
@@ -176,22 +200,40 @@ void WriteGltf(const TempFolder& folder, int repeats, const std::string& nodes, 
     for (const auto& quad : Quads)
         for (int k : {0, 1, 2, 0, 2, 3})
             put(static_cast<std::uint16_t>(quad[k] - 1));
+    for (bool normals : {false, true}) // a face's normal: the mean of its corners
+        for (const auto& quad : Quads)
+            for (int k : {0, 1, 2, 0, 2, 3})
+                for (int axis = 0; axis < 3; ++axis)
+                    put(normals ? (Signs[quad[0] - 1][axis] + Signs[quad[1] - 1][axis] + Signs[quad[2] - 1][axis] + Signs[quad[3] - 1][axis]) / 4.0f
+                                : static_cast<float>(Signs[quad[k] - 1][axis]));
     for (int i = 0; i < 3 * repeats; ++i)
         put(static_cast<std::uint16_t>(i % 3));
     Write(folder.Path("scene.bin"), bin);
-    const std::string mesh = R"({"primitives":[{"attributes":{"POSITION":0},"indices":)", index = R"(,"componentType":5123,"type":"SCALAR","count":)";
-    Write(folder.Path("scene.gltf"), R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[)" + roots +
-              R"(]}],"nodes":[)" + nodes + R"(],"meshes":[)" + mesh + "1}]}," + mesh + R"(2}]}],"buffers":[{"uri":"scene.bin","byteLength":)" +
-              std::to_string(bin.size()) + R"(}],"bufferViews":[{"buffer":0,"byteLength":96},{"buffer":0,"byteOffset":96,"byteLength":72},)"
-              R"({"buffer":0,"byteOffset":168,"byteLength":)" + std::to_string(6 * repeats) +
-              R"(}],"accessors":[{"bufferView":0,"componentType":5126,"count":8,"type":"VEC3","min":[-1,-1,-1],"max":[1,1,1]},)"
-              R"({"bufferView":1)" + index + R"(36},{"bufferView":2)" + index + std::to_string(3 * repeats) + "}]}");
+    const std::string mesh = R"({"primitives":[{"attributes":{"POSITION":0},"indices":)", index = R"(,"componentType":5123,"type":"SCALAR","count":)",
+                      vec3 = R"(,"componentType":5126,"type":"VEC3","count":)", cube = R"(,"min":[-1,-1,-1],"max":[1,1,1]},)";
+    auto view = [](int offset, int length) { return R"({"buffer":0,"byteOffset":)" + std::to_string(offset) + R"(,"byteLength":)" + std::to_string(length) + "}"; };
+    Write(folder.Path("scene.gltf"), R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[)" + roots + R"(]}],"nodes":[)" + nodes +
+              R"(],"meshes":[)" + mesh + "1}]}," + mesh + R"(2}]},{"primitives":[{"attributes":{"POSITION":3,"NORMAL":4}}]}],)"
+              R"("buffers":[{"uri":"scene.bin","byteLength":)" + std::to_string(bin.size()) + R"(}],"bufferViews":[)" + view(0, 96) + "," +
+              view(96, 72) + "," + view(1032, 6 * repeats) + "," + view(168, 432) + "," + view(600, 432) + R"(],"accessors":[{"bufferView":0)" +
+              vec3 + "8" + cube + R"({"bufferView":1)" + index + R"(36},{"bufferView":2)" + index + std::to_string(3 * repeats) +
+              R"(},{"bufferView":3)" + vec3 + "36" + cube + R"({"bufferView":4)" + vec3 + "36}]}");
 }
 
 void TwoCubes(const TempFolder& f)
 {
     WriteGltf(f, 1, R"({"mesh":0,"translation":[3,0,4]},{"translation":[0,2,0],"children":[2]},)"
                     R"({"mesh":0,"translation":[-3,0,0],"scale":[-1,1,1]})", "0,1");
+}
+
+// Cube meshes 2, 2 and 0: turned, then stretched along y (the faces no longer
+// meet square); stretched unevenly, mirrored and turned; as the first.
+void TurnedStretchedMirrored(const TempFolder& f)
+{
+    const std::string turn = R"("rotation":[0,0,0.38268343,0.92387953]})"; // 45 degrees about z
+    WriteGltf(f, 1, R"({"translation":[0,0,5],"scale":[1,3,1],"children":[1]},{"mesh":2,)" + turn +
+                        R"(,{"mesh":2,"translation":[5,0,0],"scale":[-1,2,1],)" + turn +
+                        R"(,{"translation":[0,6,0],"scale":[1,3,1],"children":[4]},{"mesh":0,)" + turn, "0,2,3");
 }
 
 struct ConventionCase
@@ -202,6 +244,8 @@ struct ConventionCase
     std::vector<std::string> options;
     const char* normals; // as the summary says
     std::vector<Vec> keptCentres; // with --keep-size: each part's centre, parts in file order; else fitted
+    const char* twin = nullptr; // a file that with --keep-size alone gives the same vertices
+    const char* turned = ""; // the up axis the summary says the model was turned from
 };
 
 const ConventionCase ConventionCases[] = {
@@ -219,6 +263,20 @@ const ConventionCase ConventionCases[] = {
      {"--flat-normals"}, "normals generated (flat)", {}},
     {"glTF cube of shared vertices placed by nested nodes, once mirrored", TwoCubes, "scene.gltf", {"--keep-size"},
      "normals generated (smooth)", {{3, 0, -4}, {-3, 2, 0}}},
+    // A file with z up is the y-up one turned back: (x, y, z) -> (x, z, -y).
+    {"STL box with z up", [](const TempFolder& f) { StlTwins(f, [](const Vec& p) { return Vec{p.x, p.z, -p.y}; }); },
+     "box.stl", {"--keep-size", "--up", "z"}, "normals from the file", {{2, 1.5, 3}}, "twin.stl", "z"},
+    {"STL box with -x up", [](const TempFolder& f) { StlTwins(f, [](const Vec& p) { return Vec{p.y, -p.x, p.z}; }); },
+     "box.stl", {"--keep-size", "--up", "-x"}, "normals from the file", {{3, -2, -1.5}}, "twin.stl", "-x"},
+    {"glTF cubes turned, stretched unevenly and mirrored", TurnedStretchedMirrored, "scene.gltf", {"--keep-size", "--flat-normals"},
+     "normals generated (flat) for 1 of 3 meshes", {{0, 0, -5}, {5, 0, 0}, {0, 6, 0}}},
+    {"the same with z up", TurnedStretchedMirrored, "scene.gltf", {"--keep-size", "--flat-normals", "--up", "z"},
+     "normals generated (flat) for 1 of 3 meshes", {{0, 5, 0}, {5, 0, 0}, {0, 0, 6}}, nullptr, "z"},
+    // 3ds Max's box: 47.244 inches a side on z = 0, in metres by its node's
+    // scale; Assimp 5.2 leaves out the node's 0.0001 shift along x.
+    {"FBX box whose file records z up",
+     [](const TempFolder& f) { fs::copy_file("/usr/share/assimp/models/FBX/embedded_ascii/box.FBX", f.Path("box.fbx")); },
+     "box.fbx", {"--keep-size"}, "normals from the file", {{0, 0.6, 0}}, nullptr, "z"},
 };
 }
 
@@ -252,6 +310,18 @@ TEST(ConverterConventions, ModelsComeOutInEngineConventions)
         const std::vector<ModelVertex> model = ReadModel(folder.Path("model.txt"));
         ASSERT_EQ(model.size(), 36u * std::max<std::size_t>(1, row.keptCentres.size()));
         EXPECT_EQ(3 * Triangles(run), static_cast<long long>(model.size())) << run.out;
+        const std::size_t turned = std::min(run.out.find(", turned: "), run.out.find("; texture "));
+        EXPECT_EQ(run.out.substr(turned, run.out.find("; texture ") - turned),
+                  *row.turned ? ", turned: " + std::string(row.turned) + " up" : "");
+        if (row.twin != nullptr)
+        {
+            EXPECT_EQ(Convert(folder.Path(), {"--keep-size", folder.Path(row.twin), folder.Path("twin.txt")}).code, 0);
+            const std::vector<ModelVertex> twin = ReadModel(folder.Path("twin.txt"));
+            EXPECT_TRUE(std::equal(model.begin(), model.end(), twin.begin(), twin.end(), [](const ModelVertex& a, const ModelVertex& b) {
+                const Vec p = At(a) - At(b), n = NormalOf(a) - NormalOf(b);
+                return Dot(p, p) + Dot(n, n) < 1e-12;
+            }));
+        }
 
         double extent = 0;
         const Vec centre = Centre(model.data(), model.size(), extent);
@@ -313,7 +383,7 @@ std::string Shell(const std::string& command)
     return text;
 }
 
-Texture ReadTexture(const std::string& path)
+Texture ReadTexture(const std::string& path, bool alsoByImageMagick = true)
 {
     const std::string bytes = Read(path);
     DdsFile dds;
@@ -328,6 +398,8 @@ Texture ReadTexture(const std::string& path)
     // ImageMagick, which shares nothing with us, reads the same top level.
     // Version 6 takes every 32-bit DDS as blue, green, red, alpha whatever
     // the masks say; swapped back here.
+    if (!alsoByImageMagick)
+        return texture;
     std::string magick = Shell("convert '" + path + "' -depth 8 rgba:-");
     for (std::size_t i = 0; i + 3 < magick.size(); i += 4)
         std::swap(magick[i], magick[i + 2]);
@@ -617,6 +689,8 @@ void OverTheVertexLimit(const TempFolder& f)
 const FailureCase FailureCases[] = {
     {"no paths", Box, {}, 2, "vexelo-model: INPUT and OUTPUT are needed\nusage:"},
     {"unknown option", Box, {"--fast", "@/box.obj", "@/out.txt"}, 2, "vexelo-model: unknown option --fast\nusage:"},
+    {"unknown up axis", Box, {"--up", "zx", "@/box.obj", "@/out.txt"}, 2, "vexelo-model: unknown up axis zx\nusage:"},
+    {"no up axis", Box, {"@/box.obj", "@/out.txt", "--up"}, 2, "vexelo-model: --up needs an axis\nusage:"},
     {"missing input", Box, {"@/missing.obj", "@/out.txt"}, 1,
      "vexelo-model: @/missing.obj: cannot import: No such file or directory\n"},
     {"text no importer reads", [](const TempFolder& f) { Write(f.Path("notes.txt"), "hello\n"); }, {"@/notes.txt", "@/out.txt"},
@@ -693,8 +767,9 @@ TEST(ConverterRoundTrip, TheReaderGetsBackEveryFloatBitForBit)
 
 // Every model of Debian's assimp-testmodels in the folders of the formats
 // users bring most, and every file of its folder of broken ones: each
-// converts to what Engine's reader takes, with unit normals and a largest
-// extent of 2, or fails with 1 and a line that names it. None crashes,
+// converts to what Engine's reader takes, with unit normals, a largest
+// extent of 2 and a texture the project's DDS reader takes, or fails with 1
+// and a line that names it. None crashes,
 // hangs or leaves a file behind.
 TEST(ConverterBreadth, EveryTestModelConvertsOrFailsCleanly)
 {
@@ -731,7 +806,15 @@ TEST(ConverterBreadth, EveryTestModelConvertsOrFailsCleanly)
             EXPECT_TRUE(std::all_of(model.begin(), model.end(), [](const ModelVertex& v) {
                 return std::fabs(Dot(NormalOf(v), NormalOf(v)) - 1) < 2e-5;
             }));
+            const Texture texture = ReadTexture(folder.Path("model.dds"), false);
+            EXPECT_FALSE(texture.levels.empty()) << "no texture the project's reader takes";
+            EXPECT_TRUE(std::all_of(model.begin(), model.end(), [](const ModelVertex& v) {
+                return std::isfinite(v.tu) && std::isfinite(v.tv);
+            }));
+            const std::size_t tiles = run.out.find(" tiles (");
+            causes["converted, texture of several tiles"] += tiles != std::string::npos;
             fs::remove(folder.Path("model.txt"));
+            fs::remove(folder.Path("model.dds"));
             continue;
         }
         EXPECT_EQ(run.code, 1) << run.err;

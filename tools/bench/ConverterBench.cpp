@@ -78,7 +78,7 @@ int main()
     std::remove(InputName);
     TriangleListBuilder::Result model;
     start = std::chrono::steady_clock::now();
-    const bool built = scene != nullptr && TriangleListBuilder::Build(*scene, false, model, error) &&
+    const bool built = scene != nullptr && TriangleListBuilder::Build(*scene, aiMatrix4x4(), false, model, error) &&
                        TriangleListBuilder::FitToCube(model.vertices, error);
     const double buildSeconds = Since(start);
     if (!built)
