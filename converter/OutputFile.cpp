@@ -97,6 +97,7 @@ OutputFile::~OutputFile()
 {
     if (!committed)
         Discard();
+    Release();
 }
 
 // A new file, never an existing one: "x" refuses a name that is taken.
@@ -136,8 +137,11 @@ bool OutputFile::Close(bool written, std::string& error)
     return written && flushed && closed;
 }
 
+// Until this object goes, a signal removes the committed file too: another
+// file that belongs with it may not have taken its place yet.
 bool OutputFile::Commit(std::string& error)
 {
+    const SignalsHeld held;
     std::error_code code;
     std::filesystem::rename(temporary, path, code);
     if (code)
@@ -146,8 +150,8 @@ bool OutputFile::Commit(std::string& error)
         return false;
     }
     committed = true;
-    if (slot >= 0)
-        taken[slot] = 0;
+    if (slot >= 0 && path.size() < NameCapacity)
+        std::memcpy(names[slot], path.c_str(), path.size() + 1);
     return true;
 }
 
@@ -160,11 +164,16 @@ void OutputFile::Discard()
     }
     if (!temporary.empty())
         std::remove(committed ? path.c_str() : temporary.c_str());
+    Release();
+    temporary.clear();
+    committed = false;
+}
+
+void OutputFile::Release()
+{
     if (slot >= 0)
         taken[slot] = 0;
     slot = -1;
-    temporary.clear();
-    committed = false;
 }
 
 void OutputFile::RemoveOnSignals()

@@ -4,8 +4,9 @@
 
 // A file written beside its path under a temporary name and renamed over the
 // path only once complete. A failure, an exception, or Ctrl-C or a request to
-// terminate (once RemoveOnSignals ran) leaves the path as it was and no
-// temporary behind.
+// terminate (once RemoveOnSignals ran) leaves no temporary behind; a signal
+// before the object goes removes even the committed file, so that files
+// committed together appear together or not at all.
 class OutputFile
 {
 public:
@@ -31,6 +32,8 @@ public:
     static void RemoveOnSignals();
 
 private:
+    void Release();
+
     std::string path;
     std::string temporary;
     std::FILE* stream = nullptr;

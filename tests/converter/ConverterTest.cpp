@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -26,6 +27,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <thread>
 #include <vector>
 
@@ -731,6 +733,40 @@ TEST(ConverterFailures, EachNamesTheFileAndCauseAndLeavesTheOutputAlone)
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(Names(folder.Path()), before);
         EXPECT_EQ(Read(folder.Path("out.txt")), "Vertex Count: 0\n\nData:\n\n");
+    }
+}
+
+// Ctrl-C or a request to end while the files are written: the process ends
+// by the signal and leaves nothing. It is stopped once a temporary shows, so
+// the signal lands mid-way however fast the machine is.
+TEST(ConverterFailures, AnInterruptedConversionLeavesNothing)
+{
+    TempFolder folder;
+    WriteGltf(folder, 1000000, R"({"mesh":1})", "0");
+    const std::string input = folder.Path("scene.gltf").string(), output = folder.Path("out.txt").string();
+    const std::vector<std::string> before = Names(folder.Path());
+    for (int signal : {SIGINT, SIGTERM})
+    {
+        SCOPED_TRACE(signal);
+        const char* arguments[] = {VEXELO_MODEL, input.c_str(), output.c_str(), nullptr};
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, VEXELO_MODEL, nullptr, nullptr, const_cast<char* const*>(arguments), environ), 0);
+        const auto temporaries = [&folder] {
+            const std::vector<std::string> names = Names(folder.Path());
+            return std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.find(".partial-") != n.npos; });
+        };
+        int status = 0;
+        for (int wait = 0; wait < 60000 && temporaries() == 0 && waitpid(child, &status, WNOHANG) == 0; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        kill(child, SIGSTOP);
+        ASSERT_EQ(waitpid(child, &status, WUNTRACED), child);
+        ASSERT_TRUE(WIFSTOPPED(status)) << "ended before it wrote";
+        EXPECT_GT(temporaries(), 0);
+        kill(child, signal);
+        kill(child, SIGCONT);
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(Names(folder.Path()), before);
     }
 }
 
