@@ -1,16 +1,16 @@
 # Shared by tools/run and the Wine test of the model converter: Engine's
 # staged run-time folder copied into a scratch folder with a converted model.
 
-# prepare_model_run SCRATCH BUILD CONVERTER MODEL [IMAGE]
-# Makes SCRATCH/bin/Engine.exe beside a copy of BUILD/Engine, converts MODEL
-# into its model file, and puts IMAGE in place of its texture file; without
-# IMAGE, the texture MODEL names when that file exists, else the shipped one.
-# The texture loader goes by the file's content: DDS, PNG, JPEG, BMP, GIF and
-# TIFF are copied as they are, anything else ImageMagick reads (models often
-# name TGA files) is turned into PNG. Prints the converter's summary and the
-# texture used.
+# prepare_model_run SCRATCH BUILD CONVERTER MODEL [IMAGE [CONVERTER_OPTION...]]
+# Makes SCRATCH/bin/Engine.exe beside a copy of BUILD/Engine and converts MODEL
+# into its model file; the texture the converter bakes beside it becomes
+# Engine's texture file, unless IMAGE names another. The texture loader goes by
+# the file's content: DDS, PNG, JPEG, BMP, GIF and TIFF are copied as they are,
+# anything else ImageMagick reads (models often name TGA files) is turned into
+# PNG. Prints the converter's summary and the texture used.
 prepare_model_run() {
   local scratch=$1 build=$2 converter=$3 model=$4 image=${5:-}
+  shift $(($# < 5 ? $# : 5))
   if [ -n "$image" ] && [ ! -f "$image" ]; then
     echo "no such texture file: $image" >&2
     return 1
@@ -18,18 +18,16 @@ prepare_model_run() {
   rm -rf "$scratch" && mkdir -p "$scratch/bin" || return 1
   cp "$build/bin/Engine.exe" "$scratch/bin/" && cp -R "$build/Engine" "$scratch/Engine" || return 1
 
-  local summary named
-  summary=$("$converter" "$model" "$scratch/Engine/data/cube.txt") || return 1
+  local data=$scratch/Engine/data summary
+  summary=$("$converter" "$@" "$model" "$data/cube.txt") || return 1
   echo "$summary"
-  if [ -z "$image" ]; then
-    named=${summary##*, texture: }
-    [ "$named" != "$summary" ] && [ -f "$named" ] && image=$named
-  fi
   if [ -n "$image" ]; then
-    copy_texture "$image" "$scratch/Engine/data/seafloor.dds" || return 1
+    rm -f "$data/cube.dds"
+    copy_texture "$image" "$data/seafloor.dds" || return 1
     echo "texture: $image"
   else
-    echo "texture: the shipped one"
+    mv "$data/cube.dds" "$data/seafloor.dds" || return 1
+    echo "texture: the one baked from the model"
   fi
 }
 

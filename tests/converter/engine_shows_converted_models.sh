@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# engine_shows_converted_models.sh CONVERTER BUILD MODELS REFERENCE
+# Engine under Wine showing two models of Debian's assimp-testmodels (folder
+# MODELS) converted by the native CONVERTER with the texture it bakes, each in
+# a scratch copy of BUILD's run-time folder. REFERENCE is the shipped cube's
+# picture. Pixels are counted in a 160 x 128 copy of the screen with the
+# overlay's corner blacked out (its background is blue).
+# - BoxTextured.glb, its image inside the file: the picture holds the green and
+#   the blue that ImageMagick finds in that image, which the cube's lacks.
+# - 2CylinderEngine.glb, seven materials of plain colours: blue and grey parts
+#   show, where the shipped texture would make all of them sand.
+set -u
+converter=$1 build=$2 models=$3 reference=$4
+tools=$(cd "$(dirname "$0")/../../tools" && pwd)
+. "$tools/lib/common.sh"
+. "$tools/lib/model_run.sh"
+. "$(dirname "$0")/../support/engine_screen.sh"
+
+if [ ! -x "$converter" ]; then
+  echo "$converter is missing: the host preset builds it (tools/test does so first)"
+  exit 77
+fi
+scratch=$(mktemp -d "$build/converted-model-test.XXXXXX") || exit 1
+engine_pid=""
+finish() {
+  if [ -n "$engine_pid" ] && kill -0 "$engine_pid" 2>/dev/null; then
+    echo "Engine did not end on Escape; stopping it"
+    kill "$engine_pid"
+  fi
+  stop_xvfb
+  rm -rf "$scratch"
+}
+trap finish EXIT
+
+wine_environment
+display_answers || start_xvfb || exit 1
+ensure_prefix
+start_wine_services
+
+# pixels IMAGE CONDITION [DRAWING]: how many pixels of a 160 x 128 copy meet
+# the -fx condition, after DRAWING.
+pixels() {
+  convert "$1" ${3:+-fill black -draw "$3"} -scale 160x128! -fx "($2) ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
+}
+# On the screen, without the overlay.
+shown() { pixels "$1" "$2" 'rectangle 0,0 159,159'; }
+green='g > r + 0.06 && g > b + 0.06'
+blue='b > r + 0.1 && b > g + 0.06'
+grey='abs(r - g) < 0.04 && abs(g - b) < 0.04 && r > 0.2'
+
+status=0
+fail() { echo "FAILED: $1"; status=1; }
+
+# show MODEL SHOT: converts MODEL, runs Engine, saves the screen to SHOT.
+show() {
+  local prepared run=$scratch/${1##*/}
+  prepared=$(prepare_model_run "$run" "$build" "$converter" "$1") || { echo "$prepared"; return 1; }
+  echo "$prepared"
+  (cd "$run/bin" && exec wine ./Engine.exe) &
+  engine_pid=$!
+  local lit=0
+  await_lit_centre "$2" || lit=1
+  end_with_escape "$engine_pid" || { fail "Engine did not end on Escape"; return 1; }
+  engine_pid=""
+  local r g b
+  read -r r g b < <(centre "$2")
+  echo "centre of the screen: $r $g $b"
+  [ $lit -eq 0 ] || fail "the centre of the screen is black"
+  return 0
+}
+
+box=$scratch/box.png logo=$models/glTF2/BoxTextured-glTF/CesiumLogoFlat.png
+if show "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" "$box"; then
+  # The same image as the one inside the .glb, decoded by ImageMagick.
+  logo_green=$(pixels "$logo" "$green") logo_blue=$(pixels "$logo" "$blue")
+  echo "the image as ImageMagick decodes it: $logo_green green and $logo_blue blue pixels in 160 x 128"
+  [ "$logo_green" -gt 2000 ] && [ "$logo_blue" -gt 2000 ] || fail "the reference image lacks its green and blue"
+  shown_green=$(shown "$box" "$green") shown_blue=$(shown "$box" "$blue") cube_green=$(shown "$reference" "$green")
+  echo "Engine: $shown_green green and $shown_blue blue pixels (the cube's picture: $cube_green green)"
+  [ "$cube_green" -eq 0 ] && [ "$shown_green" -gt 200 ] && [ "$shown_blue" -gt 200 ] ||
+    fail "the embedded image's colours do not show"
+else
+  fail "BoxTextured.glb was not shown"
+fi
+
+parts=$scratch/engine.png
+if show "$models/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb" "$parts"; then
+  shown_blue=$(shown "$parts" "$blue") shown_grey=$(shown "$parts" "$grey") cube_blue=$(shown "$reference" "$blue")
+  echo "Engine: $shown_blue blue and $shown_grey grey pixels (the cube's picture: $cube_blue blue)"
+  [ "$cube_blue" -eq 0 ] && [ "$shown_blue" -gt 50 ] && [ "$shown_grey" -gt 50 ] ||
+    fail "the materials' colours do not all show"
+else
+  fail "2CylinderEngine.glb was not shown"
+fi
+
+if [ $status -ne 0 ]; then
+  mkdir -p "$build/screenshots" && cp "$box" "$parts" "$build/screenshots/" 2>/dev/null
+  echo "pictures: $build/screenshots/box.png, engine.png"
+fi
+exit $status
