@@ -22,8 +22,9 @@ namespace
 const std::uint32_t ColourSide = 4;
 // Past this many distinct vertex colours the palette drops low bits.
 const std::uint32_t MaxPaletteSide = 1024;
-// Coordinates a little past 0 or 1 are rounding, not repetition.
-const float Slack = 1e-3f;
+// Coordinates a little past 0 or 1 are a seam drawn loosely, not repetition:
+// taken as the edge, the few texels past it show the edge's colour.
+const float Slack = 1.0f / 16;
 
 enum class LookKind
 {
