@@ -1,4 +1,4 @@
-// Engine.exe as a user runs it, on the virtual display.
+// Engine.exe as a user runs it, on the virtual display, and the manifest it starts with.
 #include "ChildProcess.h"
 #include "EngineSettings.h"
 #include "KeyboardInput.h"
@@ -118,6 +118,40 @@ void ExpectOneRunOfBoxes(ChildProcess& engine, MessageBoxWatcher& boxes,
         EXPECT_NE(seen[i].owner, nullptr) << "box " << i;
     }
 }
+
+// One application setting of an activation context, as the system reads it.
+std::wstring Setting(HANDLE context, const wchar_t* space, const wchar_t* name)
+{
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, context, space, name, value, 64, &written))
+        return L"(none: " + std::to_wstring(GetLastError()) + L")";
+    return value;
+}
+}
+
+// The manifest built into Engine.exe (resource 1), read by the system's own
+// parser as at the program's start.
+TEST(EngineManifest, AsksForPerMonitorV2AwarenessAndRunsAsInvoker)
+{
+    const std::wstring program = std::filesystem::absolute("Engine.exe").wstring();
+    ACTCTXW request = {};
+    request.cbSize = sizeof(request);
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = program.c_str();
+    request.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+    HANDLE context = CreateActCtxW(&request);
+    ASSERT_NE(context, INVALID_HANDLE_VALUE) << "no manifest the system takes: " << GetLastError();
+
+    EXPECT_EQ(Setting(context, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+              L"PerMonitorV2");
+    EXPECT_EQ(Setting(context, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true/pm");
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level = {};
+    EXPECT_TRUE(QueryActCtxW(0, context, nullptr, RunlevelInformationInActivationContext, &level, sizeof(level),
+                             nullptr));
+    EXPECT_EQ(level.RunLevel, ACTCTX_RUN_LEVEL_AS_INVOKER);
+    EXPECT_EQ(level.UiAccess, 0u);
+    ReleaseActCtx(context);
 }
 
 TEST(EngineProgram, ItDrawsTheSpinningCubeUnderTheOverlayAndHoldingEscapeEndsIt)
