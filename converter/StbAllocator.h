@@ -1,8 +1,8 @@
 #pragma once
 #include <cstddef>
 
-// Where stb_image's memory comes from: no block larger than the limit of the
-// thread, so that what an image file makes the decoder allocate is bounded by
+// Where stb_image's memory comes from: zeroed blocks, none larger than the
+// limit of the thread, so that what an image file makes the decoder allocate is bounded by
 // its header's size and its own length, not by the length a PNG chunk claims
 // or by how far its compressed data inflates.
 class StbAllocator
