@@ -2,9 +2,9 @@
 #include <cstddef>
 
 // Where stb_image's memory comes from: zeroed blocks, none larger than the
-// limit of the thread, so that what an image file makes the decoder allocate is bounded by
-// its header's size and its own length, not by the length a PNG chunk claims
-// or by how far its compressed data inflates.
+// limit of the thread, so that what an image file makes the decoder allocate
+// is bounded by its header's size and its own length, not by the length a
+// PNG chunk claims or by how far its compressed data inflates.
 class StbAllocator
 {
 public:
