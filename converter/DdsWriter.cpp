@@ -33,7 +33,7 @@ bool DdsWriter::Write(std::FILE* file, const MipChain& levels)
     Put(header, at, top.rowPitch);
     Put(header, at, 0); // depth
     Put(header, at, count);
-    at += 11 * 4; // reserved
+    at += std::size_t(11) * 4; // reserved
     Put(header, at, PixelFormatSize);
     Put(header, at, Rgb | AlphaPixels);
     Put(header, at, 0); // no FourCC

@@ -231,7 +231,7 @@ private:
         {
             const std::uint32_t channel = (0xFFu << (8 - bits)) & 0xFFu;
             MakePalette(colours, channel | channel << 8 | channel << 16 | 0xFF000000u);
-            if (palette.size() <= MaxPaletteSide * MaxPaletteSide || bits == 1)
+            if (palette.size() <= std::size_t(MaxPaletteSide) * MaxPaletteSide || bits == 1)
                 break;
         }
     }
@@ -350,10 +350,11 @@ private:
             {
                 const Tile& tile = tiles[paletteTile];
                 const std::uint32_t i = paletteIndices[triangle];
+                const std::uint32_t column = tile.x + i % tile.side, row = tile.y + i / tile.side;
                 for (std::size_t k = v; k < v + 3; ++k)
                 {
-                    vertices[k].tu = (static_cast<float>(tile.x + i % tile.side) + 0.5f) / width;
-                    vertices[k].tv = (static_cast<float>(tile.y + i / tile.side) + 0.5f) / height;
+                    vertices[k].tu = (static_cast<float>(column) + 0.5f) / width;
+                    vertices[k].tv = (static_cast<float>(row) + 0.5f) / height;
                 }
             }
     }

@@ -12,7 +12,7 @@ namespace
 {
 std::uint8_t Scaled(std::uint8_t value, float factor)
 {
-    const float scaled = std::round(value * std::clamp(factor, 0.0f, 1.0f));
+    const float scaled = std::round(static_cast<float>(value) * std::clamp(factor, 0.0f, 1.0f));
     return static_cast<std::uint8_t>(scaled);
 }
 
