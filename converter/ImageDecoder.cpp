@@ -1,9 +1,37 @@
 #include "ImageDecoder.h"
 
+#include "JpegTableCheck.h"
+#include "StbAllocator.h"
+
 #include <stb_image.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+
+namespace
+{
+// The largest block a reader needs for an image of this size: 16-bit RGBA
+// with a filter byte a row, or JPEG's planes padded to whole blocks; the
+// compressed data, gathered in a buffer that doubles, is at most the file.
+std::size_t LargestBlock(int width, int height, std::size_t size)
+{
+    const std::size_t padded = (std::size_t(width) + 31) * (std::size_t(height) + 31) * 8;
+    return std::max(padded, 2 * size) + StbAllocator::HeaderLimit;
+}
+
+class BlockLimit
+{
+public:
+    explicit BlockLimit(std::size_t largest) : previous(StbAllocator::SetLimit(largest)) {}
+    ~BlockLimit() { StbAllocator::SetLimit(previous); }
+    BlockLimit(const BlockLimit&) = delete;
+    BlockLimit& operator=(const BlockLimit&) = delete;
+
+private:
+    std::size_t previous;
+};
+}
 
 bool ImageDecoder::WithinCaps(std::int64_t width, std::int64_t height, std::string& why)
 {
@@ -22,6 +50,11 @@ bool ImageDecoder::WithinCaps(std::int64_t width, std::int64_t height, std::stri
 
 bool ImageDecoder::ReadSize(const std::uint8_t* bytes, std::size_t size, int& width, int& height, std::string& why)
 {
+    if (size <= INT_MAX && !JpegTableCheck::TablesFit(bytes, size))
+    {
+        why = "a JPEG Huffman table of more than 256 codes";
+        return false;
+    }
     int channels = 0;
     if (size > INT_MAX || stbi_info_from_memory(bytes, static_cast<int>(size), &width, &height, &channels) == 0)
     {
@@ -37,7 +70,11 @@ bool ImageDecoder::Decode(const std::uint8_t* bytes, std::size_t size, Image& im
     if (!ReadSize(bytes, size, width, height, why))
         return false;
     int channels = 0;
-    stbi_uc* texels = stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4);
+    stbi_uc* texels = nullptr;
+    {
+        const BlockLimit limit(LargestBlock(width, height, size));
+        texels = stbi_load_from_memory(bytes, static_cast<int>(size), &width, &height, &channels, 4);
+    }
     if (texels == nullptr)
     {
         why = std::string("cannot decode: ") + stbi_failure_reason();

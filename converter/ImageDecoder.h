@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-// Turns the bytes of an image file (PNG, JPEG, TGA, BMP, GIF, PSD, HDR, PNM)
+// Turns the bytes of an image file (PNG, JPEG, TGA, BMP, GIF, PSD, PIC)
 // into texels with stb_image. The bytes are untrusted: the size is read from
 // the header and checked against the caps before anything is allocated.
 class ImageDecoder

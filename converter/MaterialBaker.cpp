@@ -47,14 +47,6 @@ struct Look
     std::size_t tile = 0;
 };
 
-std::uint32_t PowerOfTwoNear(double size)
-{
-    std::uint32_t side = 1;
-    while (side < TilePacker::MaxSide && size >= side * std::sqrt(2.0))
-        side *= 2;
-    return side;
-}
-
 std::uint8_t Unit(float value)
 {
     return static_cast<std::uint8_t>(std::lround(std::clamp(std::isfinite(value) ? value : 0.0f, 0.0f, 1.0f) * 255));
@@ -266,7 +258,7 @@ private:
             {
                 look.tile = tiles.size();
                 const bool image = look.kind == LookKind::Image;
-                tiles.push_back({image ? PowerOfTwoNear(std::sqrt(double(look.width) * look.height)) : ColourSide});
+                tiles.push_back({image ? TilePacker::SideFor(look.width, look.height) : ColourSide});
             }
         if (!palette.empty())
         {

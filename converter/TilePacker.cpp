@@ -1,6 +1,7 @@
 #include "TilePacker.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -20,6 +21,15 @@ std::uint32_t EvenBits(std::uint64_t index)
         value |= static_cast<std::uint32_t>((index >> (2 * bit)) & 1) << bit;
     return value;
 }
+}
+
+std::uint32_t TilePacker::SideFor(int width, int height)
+{
+    const double size = std::sqrt(double(width) * height);
+    std::uint32_t side = 1;
+    while (side < MaxSide && size >= side * std::sqrt(2.0))
+        side *= 2;
+    return side;
 }
 
 bool TilePacker::Pack(std::vector<Tile>& tiles, std::uint32_t& width, std::uint32_t& height)

@@ -23,6 +23,10 @@ class TilePacker
 public:
     static const std::uint32_t MaxSide = 4096;
 
+    // The tile side for an image: the power of two nearest the side of a
+    // square of the same area, at most MaxSide.
+    static std::uint32_t SideFor(int width, int height);
+
     // Sides must be powers of two up to MaxSide. False if the tiles cannot
     // fit even shrunk to one texel each.
     static bool Pack(std::vector<Tile>& tiles, std::uint32_t& width, std::uint32_t& height);
