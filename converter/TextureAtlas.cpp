@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -16,9 +17,27 @@ std::uint8_t Scaled(std::uint8_t value, float factor)
     return static_cast<std::uint8_t>(scaled);
 }
 
-bool IsWhite(const float factor[4])
+// Each r x r block of the image averaged into one texel: the box filter the
+// smaller levels use, for an image a whole number of times the tile's side.
+void Average(const Image& image, std::uint8_t* corner, std::size_t pitch, std::uint32_t side)
 {
-    return factor[0] >= 1 && factor[1] >= 1 && factor[2] >= 1;
+    const std::size_t r = std::size_t(image.width) / side, count = r * r;
+    std::vector<std::uint32_t> sums(std::size_t(side) * 4);
+    for (std::uint32_t y = 0; y < side; ++y)
+    {
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (std::size_t j = 0; j < r; ++j)
+        {
+            const std::uint8_t* in = image.rgba.data() + (y * r + j) * std::size_t(image.width) * 4;
+            for (std::uint32_t* sum = sums.data(); sum != sums.data() + sums.size(); sum += 4)
+                for (std::size_t i = 0; i < r; ++i, in += 4)
+                    for (int c = 0; c < 4; ++c)
+                        sum[c] += in[c];
+        }
+        std::uint8_t* out = corner + y * pitch;
+        for (std::size_t i = 0; i < sums.size(); ++i)
+            out[i] = static_cast<std::uint8_t>((sums[i] + count / 2) / count);
+    }
 }
 }
 
@@ -52,6 +71,8 @@ bool TextureAtlas::Place(const Image& image, const Tile& tile, const float facto
         for (int row = 0; row < side; ++row)
             std::memcpy(corner + std::size_t(row) * pitch, image.rgba.data() + std::size_t(row) * side * 4, std::size_t(side) * 4);
     }
+    else if (image.width == image.height && image.width > side && image.width % side == 0)
+        Average(image, corner, static_cast<std::size_t>(pitch), tile.side);
     else if (stbir_resize_uint8(image.rgba.data(), image.width, image.height, 0, corner, side, side, pitch, 4) == 0)
         return false;
     Multiply(tile.x, tile.y, tile.side, tile.side, factor);
@@ -73,15 +94,17 @@ bool TextureAtlas::Cover(const Image& image, const float factor[4])
 void TextureAtlas::Multiply(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height,
                             const float factor[4])
 {
-    const bool white = IsWhite(factor);
+    std::uint8_t scaled[3][256];
+    for (int c = 0; c < 3; ++c)
+        for (int value = 0; value < 256; ++value)
+            scaled[c][value] = Scaled(static_cast<std::uint8_t>(value), factor[c]);
     for (std::uint32_t row = y; row < y + height; ++row)
     {
         std::uint8_t* texel = levels.Data(0) + std::size_t(row) * levels.Level(0).rowPitch + 4 * std::size_t(x);
         for (std::uint32_t column = 0; column < width; ++column, texel += 4)
         {
-            if (!white)
-                for (int c = 0; c < 3; ++c)
-                    texel[c] = Scaled(texel[c], factor[c]);
+            for (int c = 0; c < 3; ++c)
+                texel[c] = scaled[c][texel[c]];
             texel[3] = 255;
         }
     }
