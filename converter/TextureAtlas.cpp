@@ -21,7 +21,7 @@ std::uint8_t Scaled(std::uint8_t value, float factor)
 // smaller levels use, for an image a whole number of times the tile's side.
 void Average(const Image& image, std::uint8_t* corner, std::size_t pitch, std::uint32_t side)
 {
-    const std::size_t r = std::size_t(image.width) / side, count = r * r;
+    const std::size_t r = std::max<std::size_t>(1, std::size_t(image.width) / side), count = r * r;
     std::vector<std::uint32_t> sums(std::size_t(side) * 4);
     for (std::uint32_t y = 0; y < side; ++y)
     {
