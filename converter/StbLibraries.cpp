@@ -1,4 +1,5 @@
-// The implementations of the stb headers the converter uses, compiled once.
+// stb_image's implementation, compiled once (stb_image_resize's is in
+// StbImageResize.cpp).
 // Memory comes from the caller's bytes only: no stdio in the decoder.
 #define STBI_NO_STDIO
 #include "StbAllocator.h"
@@ -13,6 +14,3 @@
 #define STBI_MAX_DIMENSIONS 16384
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
-
-#define STB_IMAGE_RESIZE_IMPLEMENTATION
-#include <stb_image_resize.h>
