@@ -51,10 +51,11 @@ grey='abs(r - g) < 0.04 && abs(g - b) < 0.04 && r > 0.2'
 status=0
 fail() { echo "FAILED: $1"; status=1; }
 
-# show MODEL SHOT: converts MODEL, runs Engine, saves the screen to SHOT.
+# show MODEL SHOT: converts MODEL, runs Engine, saves the screen to SHOT;
+# fails (and says so) if Engine did not show it.
 show() {
   local prepared run=$scratch/${1##*/}
-  prepared=$(prepare_model_run "$run" "$build" "$converter" "$1") || { echo "$prepared"; return 1; }
+  prepared=$(prepare_model_run "$run" "$build" "$converter" "$1") || { echo "$prepared"; fail "${1##*/} was not shown"; return 1; }
   echo "$prepared"
   (cd "$run/bin" && exec wine ./Engine.exe) &
   engine_pid=$!
@@ -65,8 +66,23 @@ show() {
   local r g b
   read -r r g b < <(centre "$2")
   echo "centre of the screen: $r $g $b"
-  [ $lit -eq 0 ] || fail "the centre of the screen is black"
-  return 0
+  [ $lit -eq 0 ] || { fail "the centre of the screen is black"; return 1; }
+}
+
+# expect_shown SHOT MINIMUM COLOUR...: more than MINIMUM pixels of each COLOUR
+# (a condition above, by name) show on SHOT, and the first is absent from the
+# cube's picture.
+expect_shown() {
+  local shot=$1 minimum=$2 colour count counts="" cube
+  shift 2
+  cube=$(shown "$reference" "${!1}")
+  [ "$cube" -eq 0 ] || fail "the cube's picture already holds $1"
+  for colour in "$@"; do
+    count=$(shown "$shot" "${!colour}")
+    counts+=" $count $colour,"
+    [ "$count" -gt "$minimum" ] || fail "too little $colour shows"
+  done
+  echo "Engine:${counts%,} pixels (the cube's picture: $cube $1)"
 }
 
 box=$scratch/box.png logo=$models/glTF2/BoxTextured-glTF/CesiumLogoFlat.png
@@ -75,23 +91,11 @@ if show "$models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb" "$box"; then
   logo_green=$(pixels "$logo" "$green") logo_blue=$(pixels "$logo" "$blue")
   echo "the image as ImageMagick decodes it: $logo_green green and $logo_blue blue pixels in 160 x 128"
   [ "$logo_green" -gt 2000 ] && [ "$logo_blue" -gt 2000 ] || fail "the reference image lacks its green and blue"
-  shown_green=$(shown "$box" "$green") shown_blue=$(shown "$box" "$blue") cube_green=$(shown "$reference" "$green")
-  echo "Engine: $shown_green green and $shown_blue blue pixels (the cube's picture: $cube_green green)"
-  [ "$cube_green" -eq 0 ] && [ "$shown_green" -gt 200 ] && [ "$shown_blue" -gt 200 ] ||
-    fail "the embedded image's colours do not show"
-else
-  fail "BoxTextured.glb was not shown"
+  expect_shown "$box" 200 green blue
 fi
 
 parts=$scratch/engine.png
-if show "$models/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb" "$parts"; then
-  shown_blue=$(shown "$parts" "$blue") shown_grey=$(shown "$parts" "$grey") cube_blue=$(shown "$reference" "$blue")
-  echo "Engine: $shown_blue blue and $shown_grey grey pixels (the cube's picture: $cube_blue blue)"
-  [ "$cube_blue" -eq 0 ] && [ "$shown_blue" -gt 50 ] && [ "$shown_grey" -gt 50 ] ||
-    fail "the materials' colours do not all show"
-else
-  fail "2CylinderEngine.glb was not shown"
-fi
+show "$models/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb" "$parts" && expect_shown "$parts" 50 blue grey
 
 if [ $status -ne 0 ]; then
   mkdir -p "$build/screenshots" && cp "$box" "$parts" "$build/screenshots/" 2>/dev/null
