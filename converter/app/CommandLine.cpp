@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -30,6 +31,18 @@ bool CommandLine::Parse(int argc, const char* const* argv, std::string& error)
                 return false;
             }
             up = axis;
+            ++i;
+        }
+        else if (std::strcmp(argument, "--time-limit") == 0)
+        {
+            unsigned seconds = 0;
+            if (i + 1 == argc || !ParseSeconds(argv[i + 1], seconds))
+            {
+                error = i + 1 == argc ? "--time-limit needs a number of seconds"
+                                      : std::string("--time-limit takes whole seconds, not ") + argv[i + 1];
+                return false;
+            }
+            timeLimit = seconds;
             ++i;
         }
         else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)
@@ -65,14 +78,26 @@ bool CommandLine::IsTextureName(const std::string& path)
            std::tolower(static_cast<unsigned char>(extension[3])) == 's';
 }
 
+// Digits alone, at most a million seconds.
+bool CommandLine::ParseSeconds(const char* text, unsigned& seconds)
+{
+    const std::size_t length = std::strlen(text);
+    if (length == 0 || length > 7 || std::strspn(text, "0123456789") != length)
+        return false;
+    seconds = static_cast<unsigned>(std::strtoul(text, nullptr, 10));
+    return seconds <= 1000000;
+}
+
 const char* CommandLine::Usage()
 {
-    return "usage: vexelo-model [--keep-size] [--flat-normals] [--up AXIS] INPUT OUTPUT\n"
+    return "usage: vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--time-limit SECONDS] INPUT OUTPUT\n"
            "Converts a 3D model (OBJ, glTF 2, FBX, Collada, PLY, STL, 3DS and whatever else Assimp reads)\n"
            "into Engine's model file: one triangle list, centred and scaled to a largest extent of 2, and\n"
            "its materials into one texture beside it, OUTPUT with the extension .dds.\n"
            "  --keep-size     keep the file's units and position\n"
            "  --flat-normals  where the file has no normals, give each triangle its own (default: smooth)\n"
            "  --up AXIS       the file's up axis, x, y or z, optionally signed (-z), turned to Engine's y\n"
-           "                  (default: the one an FBX file records, else y)\n";
+           "                  (default: the one an FBX file records, else y)\n"
+           "  --time-limit SECONDS  give up on a file that takes longer, as a damaged one may\n"
+           "                  (default: 30 s and 1 s per MB of the file; 0: no limit)\n";
 }

@@ -4,67 +4,101 @@
 #include "DdsWriter.h"
 #include "MaterialBaker.h"
 #include "ModelFileWriter.h"
-#include "OutputFile.h"
+#include "Progress.h"
 #include "SceneImport.h"
 #include "TextureAtlas.h"
 #include "TriangleListBuilder.h"
 
 #include <assimp/scene.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <system_error>
 
-bool Conversion::Run(const std::string& input, const std::string& output, const Options& options,
-                     std::string& summary, std::string& error)
+namespace fs = std::filesystem;
+
+Conversion::Conversion(std::string input, std::string output, Options options)
+    : input(std::move(input)), output(std::move(output)), options(std::move(options)), modelFile(this->output),
+      textureFile(TexturePath(this->output))
 {
+}
+
+bool Conversion::Prepare(std::string& error)
+{
+    std::string cause;
+    if (!modelFile.Open(cause))
+    {
+        error = output + ": " + cause;
+        return false;
+    }
+    if (!textureFile.Open(cause))
+    {
+        error = textureFile.Path() + ": " + cause;
+        return false;
+    }
+    return true;
+}
+
+bool Conversion::Produce(Progress& progress, std::string& line)
+{
+    progress.Stage("importing");
     SceneImport import;
     std::string cause;
-    const aiScene* scene = import.Read(input, cause);
+    const aiScene* scene = import.Read(input, cause, &progress);
     if (scene == nullptr)
     {
-        error = input + ": cannot import: " + cause;
+        line = input + ": cannot import: " + cause;
         return false;
     }
     const UpAxis up = options.up ? *options.up : UpAxis::OfScene(*scene);
     TriangleListBuilder::Result model;
     TextureAtlas atlas;
     MaterialBaker::Report baked;
+    progress.Stage("building triangles");
     if (!TriangleListBuilder::Build(*scene, up.Turn(), options.flatNormals, model, cause) ||
-        (!options.keepSize && !TriangleListBuilder::FitToCube(model.vertices, cause)) ||
-        !MaterialBaker::Bake(*scene, input, model.parts, model.vertices, atlas, baked, cause))
+        (!options.keepSize && !TriangleListBuilder::FitToCube(model.vertices, cause)))
     {
-        error = input + ": " + cause;
+        line = input + ": " + cause;
         return false;
     }
-    const std::string texture = TexturePath(output);
-    if (!WriteBoth(output, model.vertices, texture, atlas, error))
+    progress.Stage("baking the texture");
+    if (!MaterialBaker::Bake(*scene, input, model.parts, model.vertices, atlas, baked, cause))
+    {
+        line = input + ": " + cause;
         return false;
-    summary = Summary(input, model.meshes, model.meshesGivenNormals, model.vertices.size(), options.flatNormals) +
-              (up.IsY() ? "" : ", turned: " + up.Name() + " up") + "; " +
-              BakeSummary::Line(texture, atlas.Width(), atlas.Height(), baked);
+    }
+    progress.Stage("writing");
+    if (!Written(modelFile, ModelFileWriter::Write(modelFile.Stream(), model.vertices), line) ||
+        !Written(textureFile, DdsWriter::Write(textureFile.Stream(), atlas.Levels()), line))
+        return false;
+    line = Summary(input, model.meshes, model.meshesGivenNormals, model.vertices.size(), options.flatNormals) +
+           (up.IsY() ? "" : ", turned: " + up.Name() + " up") + "; " +
+           BakeSummary::Line(textureFile.Path(), atlas.Width(), atlas.Height(), baked);
     return true;
 }
 
-std::string Conversion::TexturePath(const std::string& output)
+// A write that went well, flushed into the file; else the error names it.
+bool Conversion::Written(OutputFile& file, bool written, std::string& line)
 {
-    return std::filesystem::path(output).replace_extension(".dds").string();
+    std::string cause = written ? "" : "cannot write: " + std::string(std::strerror(errno));
+    if (written && file.Flush(cause))
+        return true;
+    line = file.Path() + ": " + cause;
+    return false;
 }
 
-// Both complete beside their paths before either replaces anything; should
-// the model file not take its place, the new texture goes again.
-bool Conversion::WriteBoth(const std::string& output, const std::vector<ModelVertex>& vertices,
-                           const std::string& texture, const TextureAtlas& atlas, std::string& error)
+bool Conversion::Commit(std::string& error)
 {
-    OutputFile modelFile(output), textureFile(texture);
     std::string cause;
-    if (!modelFile.Open(cause) || !modelFile.Close(ModelFileWriter::Write(modelFile.Stream(), vertices), cause))
+    if (!modelFile.Close(true, cause))
     {
         error = output + ": " + cause;
         return false;
     }
-    if (!textureFile.Open(cause) || !textureFile.Close(DdsWriter::Write(textureFile.Stream(), atlas.Levels()), cause) ||
-        !textureFile.Commit(cause))
+    if (!textureFile.Close(true, cause) || !textureFile.Commit(cause))
     {
-        error = texture + ": " + cause;
+        error = textureFile.Path() + ": " + cause;
         return false;
     }
     if (!modelFile.Commit(cause))
@@ -74,6 +108,31 @@ bool Conversion::WriteBoth(const std::string& output, const std::vector<ModelVer
         return false;
     }
     return true;
+}
+
+std::string Conversion::TexturePath(const std::string& output)
+{
+    return fs::path(output).replace_extension(".dds").string();
+}
+
+unsigned Conversion::DefaultTimeLimit(const std::string& input)
+{
+    const unsigned base = 30, perMegabyte = 1;
+    std::error_code code;
+    const fs::path path(input);
+    std::uintmax_t bytes = fs::file_size(path, code);
+    if (code)
+        bytes = 0;
+    for (fs::directory_iterator entry(path.parent_path().empty() ? "." : path.parent_path(), code), end;
+         !code && entry != end; entry.increment(code))
+    {
+        std::error_code sizeCode;
+        const std::uintmax_t size = entry->file_size(sizeCode);
+        if (entry->path().stem() == path.stem() && entry->path().filename() != path.filename() && !sizeCode)
+            bytes += size;
+    }
+    const std::uintmax_t megabytes = (bytes + 999999) / 1000000;
+    return megabytes > 100000000 ? 100000000 : base + perMegabyte * static_cast<unsigned>(megabytes);
 }
 
 std::string Conversion::Summary(const std::string& input, int meshes, int meshesGivenNormals, std::size_t vertexCount,

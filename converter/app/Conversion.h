@@ -1,18 +1,19 @@
 #pragma once
-#include "ModelVertex.h"
+#include "OutputFile.h"
 #include "UpAxis.h"
 
 #include <cstddef>
 #include <optional>
 #include <string>
-#include <vector>
 
-struct aiScene;
-class TextureAtlas;
+class Progress;
 
 // One run of the converter: import INPUT, build the triangle list, fit it to
 // Engine's cube unless told to keep its size, bake the materials into one
-// texture, write OUTPUT and the texture beside it.
+// texture, and write OUTPUT and the texture beside it. The outputs are
+// written under temporary names that exist before the work starts, so that
+// the converter can remove them whatever becomes of the work (which runs in
+// a worker process), and take their places together only at the end.
 class Conversion
 {
 public:
@@ -23,18 +24,33 @@ public:
         std::optional<UpAxis> up; // unset: as the file says
     };
 
-    // On success summary is the line that describes the result; on failure
-    // error is a line that names the file at fault and the cause, and
-    // neither file has changed.
-    static bool Run(const std::string& input, const std::string& output, const Options& options,
-                    std::string& summary, std::string& error);
+    Conversion(std::string input, std::string output, Options options);
+
+    // Creates the temporaries. On failure error names the file and the cause.
+    bool Prepare(std::string& error);
+    // Does the work into the temporaries: on success line is the summary, on
+    // failure the error, naming the file at fault and the cause.
+    bool Produce(Progress& progress, std::string& line);
+    // Puts both files in their places; should the model file not take its
+    // place, the new texture goes again.
+    bool Commit(std::string& error);
 
     // OUTPUT with its extension replaced by ".dds".
     static std::string TexturePath(const std::string& output);
 
+    // The time a sound file of this size needs at most, with room to spare:
+    // the input and the files beside it that share its name (a glTF's
+    // buffers), 30 s and 1 s per megabyte.
+    static unsigned DefaultTimeLimit(const std::string& input);
+
 private:
-    static bool WriteBoth(const std::string& output, const std::vector<ModelVertex>& vertices,
-                          const std::string& texture, const TextureAtlas& atlas, std::string& error);
+    static bool Written(OutputFile& file, bool written, std::string& line);
     static std::string Summary(const std::string& input, int meshes, int meshesGivenNormals, std::size_t vertexCount,
                                bool flatNormals);
+
+    const std::string input;
+    const std::string output;
+    const Options options;
+    OutputFile modelFile;
+    OutputFile textureFile;
 };

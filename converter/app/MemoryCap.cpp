@@ -1,13 +1,6 @@
 #include "MemoryCap.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VEXELO_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define VEXELO_ADDRESS_SANITIZER 1
-#endif
+#include "Sanitizers.h"
 
 #if !defined(_WIN32) && !defined(VEXELO_ADDRESS_SANITIZER)
 #include <sys/resource.h>

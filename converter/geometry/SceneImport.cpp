@@ -1,10 +1,14 @@
 #include "SceneImport.h"
 
+#include "Progress.h"
+
 #include <assimp/config.h>
+#include <assimp/ProgressHandler.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace
@@ -16,6 +20,21 @@ namespace
 // generators give a vertex shared by several faces only one face's normal.
 const unsigned int ImportSteps = aiProcess_Triangulate | aiProcess_ValidateDataStructure |
                                  aiProcess_ConvertToLeftHanded;
+
+// Assimp's progress, reading then post-processing, as a fraction of the import.
+class ImportProgress : public Assimp::ProgressHandler
+{
+public:
+    explicit ImportProgress(Progress& progress) : progress(progress) {}
+    bool Update(float fraction) override
+    {
+        progress.Fraction(fraction);
+        return true;
+    }
+
+private:
+    Progress& progress;
+};
 
 // One line per message: some importers' errors span several.
 std::string OneLine(std::string text)
@@ -36,7 +55,13 @@ SceneImport::SceneImport()
     importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
 }
 
-const aiScene* SceneImport::Read(const std::string& path, std::string& error)
+// The importer would delete a handler it still holds.
+SceneImport::~SceneImport()
+{
+    importer.SetProgressHandler(nullptr);
+}
+
+const aiScene* SceneImport::Read(const std::string& path, std::string& error, Progress* progress)
 {
     std::error_code code;
     const std::filesystem::file_status status = std::filesystem::status(path, code);
@@ -50,7 +75,14 @@ const aiScene* SceneImport::Read(const std::string& path, std::string& error)
         error = "not a file";
         return nullptr;
     }
+    std::unique_ptr<ImportProgress> handler;
+    if (progress != nullptr && progress->Wanted())
+    {
+        handler = std::make_unique<ImportProgress>(*progress);
+        importer.SetProgressHandler(handler.get());
+    }
     const aiScene* scene = importer.ReadFile(path, ImportSteps);
+    importer.SetProgressHandler(nullptr);
     if (scene == nullptr)
     {
         error = OneLine(importer.GetErrorString());

@@ -3,6 +3,7 @@
 
 #include <string>
 
+class Progress;
 struct aiScene;
 
 // One Assimp import: polygons cut into triangles, the data checked, and
@@ -12,11 +13,13 @@ class SceneImport
 {
 public:
     SceneImport();
+    ~SceneImport();
     SceneImport(const SceneImport&) = delete;
     SceneImport& operator=(const SceneImport&) = delete;
 
-    // Null on failure, with the cause in error.
-    const aiScene* Read(const std::string& path, std::string& error);
+    // Null on failure, with the cause in error. How far the import has come
+    // goes to progress, when given, where that is wanted.
+    const aiScene* Read(const std::string& path, std::string& error, Progress* progress = nullptr);
 
 private:
     Assimp::Importer importer;

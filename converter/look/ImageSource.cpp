@@ -46,24 +46,46 @@ ImageSource::ImageSource(const aiScene& scene, const fs::path& modelFolder, cons
     key = file.string();
 }
 
+// Blender writes "//" for the folder of the .blend file. A path from the
+// root ("\..\maps\x.jpg") is a Windows tool's, from the root of a drive
+// the model was made on: from this machine's root, then from the model's
+// folder. Last, the file name alone in the model's folder.
 fs::path ImageSource::FindFile(const fs::path& folder, std::string name)
 {
     std::replace(name.begin(), name.end(), '\\', '/');
-    const fs::path given = (fs::path(name).is_absolute() ? fs::path(name) : folder / name).lexically_normal();
-    if (IsFile(given))
-        return given;
-    // Each folder of the way, then the file, in any case.
-    fs::path found = given.root_path();
-    for (const fs::path& part : given.relative_path())
+    const bool besideModel = name.rfind("//", 0) == 0;
+    const std::string fromRoot = name.substr(std::min(name.find_first_not_of('/'), name.size()));
+    std::vector<fs::path> tries;
+    if (!besideModel && fs::path(name).is_absolute())
+        tries.push_back(fs::path(name).lexically_normal());
+    if (besideModel || fs::path(name).is_absolute())
+        tries.push_back((folder / fromRoot).lexically_normal());
+    else
+        tries.push_back((folder / name).lexically_normal());
+    for (const fs::path& path : tries)
+    {
+        const fs::path found = FindInAnyCase(path);
+        if (!found.empty())
+            return found;
+    }
+    const fs::path found = FindInFolder(folder, fs::path(fromRoot).filename());
+    return IsFile(found) ? found : fs::path();
+}
+
+// The path as it is, else each folder of the way, then the file, in any case.
+fs::path ImageSource::FindInAnyCase(const fs::path& path)
+{
+    if (IsFile(path))
+        return path;
+    fs::path found = path.root_path();
+    for (const fs::path& part : path.relative_path())
     {
         const fs::path exact = found / part;
         std::error_code code;
         found = fs::exists(exact, code) ? exact : FindInFolder(found, part);
         if (found.empty())
-            break;
+            return {};
     }
-    if (found.empty() || !IsFile(found))
-        found = FindInFolder(folder, given.filename());
     return IsFile(found) ? found : fs::path();
 }
 

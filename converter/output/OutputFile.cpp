@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include "SignalsHeld.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -24,50 +26,18 @@ const std::size_t NameCapacity = 4096;
 char names[Slots][NameCapacity];
 volatile std::sig_atomic_t taken[Slots];
 
-const int HandledSignals[] = {SIGINT, SIGTERM,
-#if defined(SIGHUP)
-                              SIGHUP
-#endif
-};
+void (*beforeRemoving)() = nullptr;
 
 extern "C" void RemoveTemporariesAndEnd(int signal)
 {
+    if (beforeRemoving != nullptr)
+        beforeRemoving();
     for (int i = 0; i < Slots; ++i)
         if (taken[i] != 0)
             VEXELO_UNLINK(names[i]);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
-
-// Signals wait while a temporary is made and its name noted, so that the
-// handler never misses a file nor removes one that is not ours.
-class SignalsHeld
-{
-public:
-    SignalsHeld()
-    {
-#if !defined(_WIN32)
-        sigset_t set;
-        sigemptyset(&set);
-        for (int signal : HandledSignals)
-            sigaddset(&set, signal);
-        sigprocmask(SIG_BLOCK, &set, &before);
-#endif
-    }
-    ~SignalsHeld()
-    {
-#if !defined(_WIN32)
-        sigprocmask(SIG_SETMASK, &before, nullptr);
-#endif
-    }
-    SignalsHeld(const SignalsHeld&) = delete;
-    SignalsHeld& operator=(const SignalsHeld&) = delete;
-
-private:
-#if !defined(_WIN32)
-    sigset_t before;
-#endif
-};
 
 int TakeSlot(const std::string& name)
 {
@@ -120,6 +90,14 @@ bool OutputFile::Open(std::string& error)
     }
     error = std::string("cannot create a file beside it: ") + std::strerror(cause);
     temporary.clear();
+    return false;
+}
+
+bool OutputFile::Flush(std::string& error)
+{
+    if (std::fflush(stream) == 0)
+        return true;
+    error = "cannot write: " + ErrorText();
     return false;
 }
 
@@ -176,8 +154,9 @@ void OutputFile::Release()
     slot = -1;
 }
 
-void OutputFile::RemoveOnSignals()
+void OutputFile::RemoveOnSignals(void (*first)())
 {
-    for (int signal : HandledSignals)
-        std::signal(signal, RemoveTemporariesAndEnd);
+    beforeRemoving = first;
+    for (const int* signal = SignalsHeld::Begin(); signal != SignalsHeld::End(); ++signal)
+        std::signal(*signal, RemoveTemporariesAndEnd);
 }

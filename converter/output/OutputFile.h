@@ -18,6 +18,9 @@ public:
     // Creates the temporary; the cause of a failure goes to error.
     bool Open(std::string& error);
     std::FILE* Stream() const { return stream; }
+    // Hands what was written into Stream() to the file: a process that
+    // shares the stream (a worker) does this before it ends.
+    bool Flush(std::string& error);
     // Flushes and closes the temporary; written says whether the writing
     // into Stream() went well.
     bool Close(bool written, std::string& error);
@@ -28,8 +31,9 @@ public:
     const std::string& Path() const { return path; }
 
     // On SIGINT, SIGTERM (and SIGHUP where there is one) every open
-    // temporary is removed before the signal ends the process as usual.
-    static void RemoveOnSignals();
+    // temporary is removed before the signal ends the process as usual;
+    // first, when given, runs before (it must be safe in a signal handler).
+    static void RemoveOnSignals(void (*first)() = nullptr);
 
 private:
     void Release();

@@ -3,6 +3,7 @@
 // that leave the output alone, the writer's round trip through Engine's
 // reader, and Debian's Assimp test models.
 #include "DdsFile.h"
+#include "Sanitizers.h"
 #include "ModelFileReader.h"
 #include "ModelFileWriter.h"
 #include "TempFolder.h"
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -715,8 +717,14 @@ void OverTheVertexLimit(const TempFolder& f)
     WriteGltf(f, 100000, nodes, roots);
 }
 
+// Damaged copies of test models, found by the damaged-copies test below.
+void DamagedPly(const TempFolder& f) { fs::copy_file(CONVERTER_TEST_DATA "/piece-lost.ply", f.Path("piece-lost.ply")); }
+void CutShortPly(const TempFolder& f) { fs::copy_file(CONVERTER_TEST_DATA "/cut-short.ply", f.Path("cut-short.ply")); }
+
 const FailureCase FailureCases[] = {
     {"no paths", Box, {}, 2, "vexelo-model: INPUT and OUTPUT are needed\nusage:"},
+    {"a time limit in fractions", Box, {"--time-limit", "0.5", "@/box.obj", "@/out.txt"}, 2,
+     "vexelo-model: --time-limit takes whole seconds, not 0.5\nusage:"},
     {"unknown option", Box, {"--fast", "@/box.obj", "@/out.txt"}, 2, "vexelo-model: unknown option --fast\nusage:"},
     {"unknown up axis", Box, {"--up", "zx", "@/box.obj", "@/out.txt"}, 2, "vexelo-model: unknown up axis zx\nusage:"},
     {"no up axis", Box, {"@/box.obj", "@/out.txt", "--up"}, 2, "vexelo-model: --up needs an axis\nusage:"},
@@ -732,6 +740,14 @@ const FailureCase FailureCases[] = {
      {"@/p.obj", "@/out.txt"}, 1, "vexelo-model: @/p.obj: all vertices lie at one point\n"},
     {"more vertices than Engine reads", OverTheVertexLimit, {"@/scene.gltf", "@/out.txt"}, 1,
      "vexelo-model: @/scene.gltf: 134400000 vertices, more than Engine reads (134217727)\n"},
+#if !defined(VEXELO_ADDRESS_SANITIZER) // which reports the crash itself
+    {"a file the import library crashes on", DamagedPly, {"@/piece-lost.ply", "@/out.txt"}, 1,
+     "vexelo-model: @/piece-lost.ply: cannot import: the import library crashed on this file (segmentation fault); "
+     "it may be damaged\n"},
+#endif
+    {"a file the import library never finishes", CutShortPly, {"--time-limit", "1", "@/cut-short.ply", "@/out.txt"}, 1,
+     "vexelo-model: @/cut-short.ply: cannot import: no result after 1 s; the file may be damaged (--time-limit to allow "
+     "longer)\n"},
     {"output in a missing folder", Box, {"@/box.obj", "@/missing/out.txt"}, 1,
      "vexelo-model: @/missing/out.txt: cannot create a file beside it: No such file or directory\n"},
     {"output names a folder", [](const TempFolder& f) { Box(f); fs::create_directory(f.Path("sub")); }, {"@/box.obj", "@/sub"},
@@ -763,38 +779,199 @@ TEST(ConverterFailures, EachNamesTheFileAndCauseAndLeavesTheOutputAlone)
     }
 }
 
-// Ctrl-C or a request to end while the files are written: the process ends
-// by the signal and leaves nothing. It is stopped once a temporary shows, so
-// the signal lands mid-way however fast the machine is.
+namespace
+{
+// The processes whose parent is parent, from /proc.
+std::vector<pid_t> ChildrenOf(pid_t parent)
+{
+    std::vector<pid_t> children;
+    for (const auto& entry : fs::directory_iterator("/proc"))
+    {
+        if (entry.path().filename().string().find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string stat = Read(entry.path() / "stat"); // "pid (name) state ppid ..."
+        const std::size_t nameEnd = stat.rfind(')');
+        if (nameEnd != std::string::npos && std::atoi(stat.c_str() + nameEnd + 4) == parent)
+            children.push_back(std::atoi(stat.c_str()));
+    }
+    return children;
+}
+
+std::size_t TemporaryBytes(const TempFolder& folder)
+{
+    std::size_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+        if (entry.path().filename().string().find(".partial-") != std::string::npos)
+            bytes += entry.file_size();
+    return bytes;
+}
+
+struct InterruptionCase
+{
+    const char* moment;
+    void (*writeInput)(const TempFolder&);
+    const char* input;
+    bool (*reached)(const TempFolder&, pid_t converter);
+};
+
+const InterruptionCase InterruptionCases[] = {
+    {"while the worker imports", CutShortPly, "cut-short.ply",
+     [](const TempFolder&, pid_t converter) { return !ChildrenOf(converter).empty(); }},
+    {"while the files are written", [](const TempFolder& f) { WriteGltf(f, 1000000, R"({"mesh":1})", "0"); },
+     "scene.gltf", [](const TempFolder& f, pid_t) { return TemporaryBytes(f) > 0; }},
+};
+}
+
+// Ctrl-C or a request to end: the converter ends by the signal, its worker
+// is gone and nothing is left. The converter is stopped at the moment, so
+// the signal lands there however fast the machine is.
 TEST(ConverterFailures, AnInterruptedConversionLeavesNothing)
 {
+    for (const InterruptionCase& row : InterruptionCases)
+        for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        {
+            SCOPED_TRACE(std::string(row.moment) + ", signal " + std::to_string(signal));
+            TempFolder folder;
+            row.writeInput(folder);
+            const std::string input = folder.Path(row.input).string(), output = folder.Path("out.txt").string();
+            const std::vector<std::string> before = Names(folder.Path());
+            const char* arguments[] = {VEXELO_MODEL, input.c_str(), output.c_str(), nullptr};
+            pid_t converter = 0;
+            ASSERT_EQ(posix_spawn(&converter, VEXELO_MODEL, nullptr, nullptr, const_cast<char* const*>(arguments), environ), 0);
+            int status = 0;
+            for (int wait = 0; wait < 60000 && !row.reached(folder, converter) && waitpid(converter, &status, WNOHANG) == 0; ++wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            kill(converter, SIGSTOP);
+            ASSERT_EQ(waitpid(converter, &status, WUNTRACED), converter);
+            ASSERT_TRUE(WIFSTOPPED(status)) << "ended before the moment";
+            const std::vector<pid_t> workers = ChildrenOf(converter);
+            ASSERT_EQ(workers.size(), 1u);
+            kill(converter, signal);
+            kill(converter, SIGCONT);
+            ASSERT_EQ(waitpid(converter, &status, 0), converter);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_TRUE(kill(workers[0], 0) != 0 && errno == ESRCH) << "the worker is still there";
+            EXPECT_EQ(Names(folder.Path()), before);
+        }
+}
+
+// On a terminal a line says how far the conversion has come, each stage
+// over the last, and is erased before the result; elsewhere the result is
+// all there is: one line on standard output.
+TEST(ConverterFailures, ProgressShowsOnATerminalOnly)
+{
     TempFolder folder;
-    WriteGltf(folder, 1000000, R"({"mesh":1})", "0");
-    const std::string input = folder.Path("scene.gltf").string(), output = folder.Path("out.txt").string();
-    const std::vector<std::string> before = Names(folder.Path());
-    for (int signal : {SIGINT, SIGTERM})
+    Box(folder);
+    const Outcome plain = Convert(folder.Path(), {folder.Path("box.obj"), folder.Path("out.txt")});
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    EXPECT_EQ(plain.err, "");
+    ASSERT_EQ(plain.out.find('\n'), plain.out.size() - 1) << plain.out;
+
+    // script gives the converter a terminal and passes on what it writes there.
+    const std::string shown = Shell("script -qec \"" VEXELO_MODEL " '" + folder.Path("box.obj").string() + "' '" +
+                                    folder.Path("out.txt").string() + "'\" /dev/null");
+    const std::string erase = "\r\033[K", result = erase + plain.out.substr(0, plain.out.size() - 1) + "\r\n";
+    ASSERT_GT(shown.size(), result.size()) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - result.size()), result);
+    std::string stages; // a slow machine may show how far a stage is too
+    for (const char* stage : {"importing", "building triangles", "baking the texture", "writing"})
+        stages += std::string(R"(\r\x1b\[Kvexelo-model: )") + stage + R"((\r\x1b\[Kvexelo-model: )" + stage + R"(: \d+ %)*)";
+    EXPECT_TRUE(std::regex_match(shown.substr(0, shown.size() - result.size()), std::regex(stages))) << shown;
+}
+
+namespace
+{
+// The small models of Debian's assimp-testmodels in the formats users bring,
+// and those whose importers crashed or hung on damaged files.
+std::vector<fs::path> SmallTestModels()
+{
+    const std::regex companion(R"(\.(jpg|jpeg|png|tga|bmp|gif|dds|mtl|bin|txt|md|vert|frag)$|^[^.]*$)", std::regex::icase);
+    std::vector<fs::path> models;
+    for (const char* folder : {"OBJ", "PLY", "STL", "glTF2", "3DS", "Collada", "FBX", "ASE", "MDL", "OpenGEX", "3MF", "COB"})
+        for (const auto& entry : fs::recursive_directory_iterator("/usr/share/assimp/models/" + std::string(folder)))
+            if (entry.is_regular_file() && entry.file_size() < 400000 &&
+                !std::regex_search(entry.path().filename().string(), companion))
+                models.push_back(entry.path());
+    std::sort(models.begin(), models.end());
+    return models;
+}
+
+// The ways files arrive damaged: a few bytes changed, cut short, a number
+// no writer would write, a piece lost in the middle.
+std::string Damaged(std::string bytes, int way, std::mt19937& random)
+{
+    const auto at = [&](std::size_t size) { return size == 0 ? 0 : random() % size; };
+    const bool text = bytes.find('\0') == std::string::npos;
+    switch (way)
     {
-        SCOPED_TRACE(signal);
-        const char* arguments[] = {VEXELO_MODEL, input.c_str(), output.c_str(), nullptr};
-        pid_t child = 0;
-        ASSERT_EQ(posix_spawn(&child, VEXELO_MODEL, nullptr, nullptr, const_cast<char* const*>(arguments), environ), 0);
-        const auto temporaries = [&folder] {
-            const std::vector<std::string> names = Names(folder.Path());
-            return std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.find(".partial-") != n.npos; });
-        };
-        int status = 0;
-        for (int wait = 0; wait < 60000 && temporaries() == 0 && waitpid(child, &status, WNOHANG) == 0; ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        kill(child, SIGSTOP);
-        ASSERT_EQ(waitpid(child, &status, WUNTRACED), child);
-        ASSERT_TRUE(WIFSTOPPED(status)) << "ended before it wrote";
-        EXPECT_GT(temporaries(), 0);
-        kill(child, signal);
-        kill(child, SIGCONT);
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        EXPECT_EQ(Names(folder.Path()), before);
+    case 0:
+        for (int n = 1 + random() % 4; n > 0 && !bytes.empty(); --n)
+            bytes[at(bytes.size())] = static_cast<char>(random());
+        return bytes;
+    case 1:
+        return bytes.substr(0, at(bytes.size()));
+    case 2:
+        if (text)
+        {
+            const char* numbers[] = {"2147483647", "-2147483648", "4294967295", "99999999999999999999", "1e38", "-1"};
+            std::size_t start = bytes.find_first_of("0123456789", at(bytes.size()));
+            if (start == std::string::npos)
+                start = bytes.find_first_of("0123456789");
+            if (start == std::string::npos)
+                return bytes;
+            const std::size_t end = bytes.find_first_not_of("0123456789.", start);
+            return bytes.replace(start, (end == std::string::npos ? bytes.size() : end) - start, numbers[random() % 6]);
+        }
+        else
+        {
+            const std::uint32_t numbers[] = {0x7FFFFFFFu, 0xFFFFFFFFu, 0x80000000u, 0x40000000u, 0x00FFFFFFu};
+            const std::uint32_t number = numbers[random() % 5];
+            const std::size_t start = bytes.size() < 4 ? 0 : at(bytes.size() - 3) & ~std::size_t(3);
+            for (std::size_t i = 0; i < 4 && start + i < bytes.size(); ++i)
+                bytes[start + i] = static_cast<char>(number >> (8 * i));
+            return bytes;
+        }
+    default:
+    {
+        const std::size_t start = at(bytes.size()), length = 1 + at(std::min<std::size_t>(bytes.size() - start, 256));
+        return bytes.erase(start, length);
     }
+    }
+}
+}
+
+// A few hundred damaged copies of the test models, made with a fixed seed:
+// each converts or fails with 1 and one line that names it, and leaves
+// nothing beside it, whatever the import library does with it.
+TEST(ConverterBreadth, DamagedCopiesOfTheTestModelsEndWithOneLine)
+{
+    const std::vector<fs::path> models = SmallTestModels();
+    ASSERT_GT(models.size(), 100u) << "assimp-testmodels is missing: run tools/setup";
+    std::mt19937 random(230);
+    std::map<std::string, int> outcomes;
+    TempFolder folder;
+    for (int copy = 0; copy < 300; ++copy)
+    {
+        const fs::path& model = models[random() % models.size()];
+        const int way = copy % 4;
+        const std::string name = "damaged-" + std::to_string(copy) + model.extension().string();
+        SCOPED_TRACE(model.string() + " as " + name);
+        Write(folder.Path(name), Damaged(Read(model), way, random));
+        const Outcome run = Convert(folder.Path(), {"--time-limit", "5", folder.Path(name), folder.Path("out.txt")}, 30);
+        ++outcomes[run.code == 0 ? "converted" : run.err.find("crashed") != std::string::npos ? "crashed"
+                                             : run.err.find("no result") != std::string::npos ? "no result" : "failed"];
+        EXPECT_TRUE(run.code == 0 || run.code == 1) << run.code << ": " << run.err;
+        if (run.code != 0)
+        {
+            EXPECT_EQ(run.err.rfind("vexelo-model: " + folder.Path(name).string() + ": ", 0), 0u) << run.err;
+            EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+            EXPECT_EQ(Names(folder.Path()), std::vector<std::string>{name}) << "left behind";
+        }
+        fs::remove_all(folder.Path());
+        fs::create_directory(folder.Path());
+    }
+    for (const auto& outcome : outcomes)
+        std::printf("  %3d %s\n", outcome.second, outcome.first.c_str());
 }
 
 // Every kind of float in its shortest text comes back bit for bit through
