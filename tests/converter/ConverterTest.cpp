@@ -490,6 +490,25 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd .\\maps\\OLIVE.png\n" + std::string(RightBlue));
      },
      "2 tiles (1 image, 1 colour)", {10, 100, 30, 255}, {0, 0, 255, 255}},
+    // Windows tools write paths from the root of the drive the model was
+    // made on, Blender "//" for the .blend file's folder.
+    {"an image named from the root, up a folder and down again",
+     [](const TempFolder& f) {
+         fs::create_directory(f.Path("Maps"));
+         MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
+         Write(f.Path("m.obj"), TwoQuadsObj(true));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd \\..\\" + f.Path().filename().string() +
+                                      "\\maps\\OLIVE.png\n" + RightBlue);
+     },
+     "2 tiles (1 image, 1 colour)", {10, 100, 30, 255}, {0, 0, 255, 255}},
+    {"an image named from Blender's folder of the file",
+     [](const TempFolder& f) {
+         fs::create_directory(f.Path("Maps"));
+         MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
+         Write(f.Path("m.obj"), TwoQuadsObj(true));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd //Maps/olive.png\n" + std::string(RightBlue));
+     },
+     "2 tiles (1 image, 1 colour)", {10, 100, 30, 255}, {0, 0, 255, 255}},
     {"an image repeated beside a colour gives its mean colour",
      [](const TempFolder& f) {
          MagickImage(f, "four.png", "-size 1x1 xc:red xc:blue +append \\( xc:white xc:black +append \\) -append");
@@ -718,7 +737,6 @@ void OverTheVertexLimit(const TempFolder& f)
 }
 
 // Damaged copies of test models, found by the damaged-copies test below.
-void DamagedPly(const TempFolder& f) { fs::copy_file(CONVERTER_TEST_DATA "/piece-lost.ply", f.Path("piece-lost.ply")); }
 void CutShortPly(const TempFolder& f) { fs::copy_file(CONVERTER_TEST_DATA "/cut-short.ply", f.Path("cut-short.ply")); }
 
 const FailureCase FailureCases[] = {
@@ -741,7 +759,8 @@ const FailureCase FailureCases[] = {
     {"more vertices than Engine reads", OverTheVertexLimit, {"@/scene.gltf", "@/out.txt"}, 1,
      "vexelo-model: @/scene.gltf: 134400000 vertices, more than Engine reads (134217727)\n"},
 #if !defined(VEXELO_ADDRESS_SANITIZER) // which reports the crash itself
-    {"a file the import library crashes on", DamagedPly, {"@/piece-lost.ply", "@/out.txt"}, 1,
+    {"a file the import library crashes on",
+     [](const TempFolder& f) { fs::copy_file(CONVERTER_TEST_DATA "/piece-lost.ply", f.Path("piece-lost.ply")); }, {"@/piece-lost.ply", "@/out.txt"}, 1,
      "vexelo-model: @/piece-lost.ply: cannot import: the import library crashed on this file (segmentation fault); "
      "it may be damaged\n"},
 #endif
