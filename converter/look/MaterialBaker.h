@@ -12,10 +12,13 @@ class TextureAtlas;
 // texture Engine draws with, and points each vertex's texture coordinates
 // into its material's tile:
 // - a material with a diffuse or base-colour image: the image times the
-//   material's colour;
+//   material's colour, inside a margin of its own edge texels;
 // - one without: a small tile of its colour;
 // - a mesh with vertex colours and no image: each triangle's mean colour, one
 //   texel of a palette tile.
+// glTF's colour factors and vertex colours are linear light and are encoded
+// for the screen (an image times its factor in linear light); other formats'
+// colours are taken as display values.
 // Texture coordinates outside 0 to 1 repeat an image, which a tile cannot:
 // when the model has one image and nothing else, the texture is that image
 // alone and the coordinates stay; otherwise such a material takes its image's

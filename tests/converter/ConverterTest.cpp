@@ -598,29 +598,29 @@ TEST(ConverterMaterials, AnImageInsideTheFileFillsItsTile)
     }
 }
 
-// An image shrunk into its tile: each texel the mean of the block it covers,
-// times the material's colour, opaque.
+// An image twice its room shrunk into its tile: each texel the mean of the
+// 2 x 2 block it covers, times the material's colour, opaque; the margin
+// (one texel for a tile of 16) repeats the edge texels outward.
 TEST(ConverterMaterials, AnImageLargerThanItsTileIsAveraged)
 {
     Image image;
-    image.width = image.height = 4;
-    for (int i = 0; i < 16; ++i)
-        image.rgba.insert(image.rgba.end(), {std::uint8_t(i * 16), std::uint8_t(255 - i), std::uint8_t(i % 4 * 80), 7});
-    std::vector<Tile> tiles = {{2}, {1}, {1}};
+    image.width = image.height = 28;
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 28; ++x)
+            image.rgba.insert(image.rgba.end(), {std::uint8_t(8 * x), std::uint8_t(255 - 8 * y), std::uint8_t((x + y) % 2 * 200), 7});
+    std::vector<Tile> tiles = {{16}, {4}, {4}};
     std::uint32_t width = 0, height = 0;
     ASSERT_TRUE(TilePacker::Pack(tiles, width, height));
     TextureAtlas atlas;
     ASSERT_TRUE(atlas.Allocate(width, height));
     const float half[4] = {0.5f, 1, 1, 1};
-    ASSERT_TRUE(atlas.Place(image, tiles[0], half));
-    for (std::uint32_t y = 0; y < 2; ++y)
-        for (std::uint32_t x = 0; x < 2; ++x)
+    ASSERT_TRUE(atlas.Place(image, tiles[0], ColourFactor(half, false)));
+    for (std::uint32_t y = 0; y < 16; ++y)
+        for (std::uint32_t x = 0; x < 16; ++x)
         {
-            const int first = int(8 * y + 2 * x); // the block's top left texel
-            const int red = (16 * (4 * first + 10) / 4 + 1) / 2, green = 255 - (4 * first + 10) / 4;
-            const int blue = (80 * (4 * (first % 4) + 2) + 2) / 4;
+            const int i = std::clamp(int(x) - 1, 0, 13), j = std::clamp(int(y) - 1, 0, 13); // the block
             const std::uint8_t* texel = atlas.Levels().Data(0) + (tiles[0].y + y) * atlas.Levels().Level(0).rowPitch + 4 * (tiles[0].x + x);
-            EXPECT_EQ((Texel{texel[0], texel[1], texel[2], texel[3]}), (Texel{red, green, blue, 255})) << x << ", " << y;
+            EXPECT_EQ((Texel{texel[0], texel[1], texel[2], texel[3]}), (Texel{8 * i + 2, 251 - 16 * j, 100, 255})) << x << ", " << y;
         }
 }
 
