@@ -4,13 +4,14 @@
 #include <optional>
 #include <string>
 
-// vexelo-model [--keep-size] [--flat-normals] [--up AXIS] INPUT OUTPUT
+// vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--keep-coordinates] INPUT OUTPUT
 class CommandLine
 {
 public:
     bool keepSize = false;
     bool flatNormals = false;
     std::optional<UpAxis> up; // unset: as the file says
+    bool keepCoordinates = false;
     bool help = false;
     std::string input;
     std::string output;

@@ -30,18 +30,25 @@ bool Conversion::Run(const std::string& input, const std::string& output, const 
     MaterialBaker::Report baked;
     if (!TriangleListBuilder::Build(*scene, up.Turn(), options.flatNormals, model, cause) ||
         (!options.keepSize && !TriangleListBuilder::FitToCube(model.vertices, cause)) ||
-        !MaterialBaker::Bake(*scene, input, model.parts, model.vertices, atlas, baked, cause))
+        (!options.keepCoordinates &&
+         !MaterialBaker::Bake(*scene, input, model.parts, model.vertices, atlas, baked, cause)))
     {
         error = input + ": " + cause;
         return false;
     }
-    const std::string texture = TexturePath(output);
-    if (!WriteBoth(output, model.vertices, texture, atlas, error))
-        return false;
     summary = Summary(input, model.meshes, model.meshesGivenNormals, model.vertices.size(), options.flatNormals) +
-              (up.IsY() ? "" : ", turned: " + up.Name() + " up") + "; " +
-              BakeSummary::Line(texture, atlas.Width(), atlas.Height(), baked);
-    return true;
+              (up.IsY() ? "" : ", turned: " + up.Name() + " up") + "; ";
+    if (options.keepCoordinates)
+    {
+        summary += "texture coordinates as they are, no texture baked";
+        if (ModelFileWriter::Write(output, model.vertices, cause))
+            return true;
+        error = output + ": " + cause;
+        return false;
+    }
+    const std::string texture = TexturePath(output);
+    summary += BakeSummary::Line(texture, atlas.Width(), atlas.Height(), baked);
+    return WriteBoth(output, model.vertices, texture, atlas, error);
 }
 
 std::string Conversion::TexturePath(const std::string& output)
@@ -79,8 +86,10 @@ bool Conversion::WriteBoth(const std::string& output, const std::vector<ModelVer
 std::string Conversion::Summary(const std::string& input, int meshes, int meshesGivenNormals, std::size_t vertexCount,
                                 bool flatNormals)
 {
+    const std::size_t triangles = vertexCount / 3;
     std::string line = input + ": " + std::to_string(meshes) + (meshes == 1 ? " mesh, " : " meshes, ") +
-                       std::to_string(vertexCount / 3) + " triangles, " + std::to_string(vertexCount) + " vertices, ";
+                       std::to_string(triangles) + (triangles == 1 ? " triangle, " : " triangles, ") +
+                       std::to_string(vertexCount) + " vertices, ";
     const std::string kind = flatNormals ? "flat" : "smooth";
     if (meshesGivenNormals == 0)
         line += "normals from the file";

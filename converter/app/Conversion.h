@@ -12,7 +12,8 @@ class TextureAtlas;
 
 // One run of the converter: import INPUT, build the triangle list, fit it to
 // Engine's cube unless told to keep its size, bake the materials into one
-// texture, write OUTPUT and the texture beside it.
+// texture, write OUTPUT and the texture beside it. Told to keep the texture
+// coordinates, it bakes nothing and writes OUTPUT alone.
 class Conversion
 {
 public:
@@ -21,6 +22,7 @@ public:
         bool keepSize = false;
         bool flatNormals = false;
         std::optional<UpAxis> up; // unset: as the file says
+        bool keepCoordinates = false;
     };
 
     // On success summary is the line that describes the result; on failure
