@@ -3,6 +3,7 @@
 // that leave the output alone, the writer's round trip through Engine's
 // reader, and Debian's Assimp test models.
 #include "DdsFile.h"
+#include "MipSampler.h"
 #include "ModelFileReader.h"
 #include "ModelFileWriter.h"
 #include "TempFolder.h"
@@ -79,8 +80,8 @@ Outcome Convert(const std::string& scratch, const std::vector<std::string>& argu
 
 long long Triangles(const Outcome& run)
 {
-    const std::size_t end = run.out.find(" triangles, ");
-    return end == std::string::npos ? -1 : std::atoll(run.out.c_str() + run.out.rfind(' ', end - 1) + 1);
+    std::smatch count;
+    return std::regex_search(run.out, count, std::regex(" ([0-9]+) triangles?, ")) ? std::stoll(count[1]) : -1;
 }
 
 std::vector<ModelVertex> ReadModel(const std::string& path)
@@ -410,40 +411,6 @@ Texture ReadTexture(const std::string& path, bool alsoByImageMagick = true)
     return texture;
 }
 
-// The largest aligned power-of-two square around (x, y) of the top level
-// that holds one colour: a flat tile.
-std::uint32_t FlatTileSide(const Texture& texture, std::uint32_t x, std::uint32_t y)
-{
-    std::uint32_t side = 1;
-    for (std::uint32_t next = 2; next <= std::min(texture.width, texture.height); next *= 2)
-    {
-        const std::uint32_t x0 = x / next * next, y0 = y / next * next;
-        for (std::uint32_t j = y0; j < y0 + next; ++j)
-            for (std::uint32_t i = x0; i < x0 + next; ++i)
-                if (texture.At(0, i, j) != texture.At(0, x, y))
-                    return side;
-        side = next;
-    }
-    return side;
-}
-
-// Each triangle left of x = 0 shows left, each right of it right: at its
-// coordinates on the top level, and on its tile's own last level.
-void ExpectSidesShow(const std::vector<ModelVertex>& model, const Texture& texture, const Texel& left, const Texel& right)
-{
-    ASSERT_FALSE(texture.levels.empty());
-    for (std::size_t k = 0; k < model.size(); ++k)
-    {
-        const Texel& expected = model[k - k % 3].x + model[k - k % 3 + 1].x + model[k - k % 3 + 2].x < 0 ? left : right;
-        const std::uint32_t x = std::uint32_t(model[k].tu * texture.width), y = std::uint32_t(model[k].tv * texture.height);
-        EXPECT_EQ(texture.At(0, x, y), expected) << "vertex " << k;
-        int level = 0;
-        for (std::uint32_t side = FlatTileSide(texture, x, y); side > 1; side /= 2)
-            ++level;
-        EXPECT_EQ(texture.AtVertex(level, model[k]), expected) << "vertex " << k << ", level " << level;
-    }
-}
-
 // Two quads, x < 0 with material left, x > 0 with right; texture
 // coordinates from low to high when asked for.
 std::string TwoQuadsObj(bool coordinates = false, int low = 0, int high = 1)
@@ -465,12 +432,204 @@ void MagickImage(const TempFolder& f, const std::string& name, const std::string
     ASSERT_EQ(std::system(("convert " + drawing + " -depth 8 'png24:" + f.Path(name).string() + "'").c_str()), 0);
 }
 
+// A square image of texel(x, y), rows from the top, as ImageMagick writes it.
+using TexelOf = Texel (*)(int x, int y);
+void PngOf(const TempFolder& f, const std::string& name, int side, TexelOf texel)
+{
+    std::string texels;
+    for (int i = 0; i < side * side; ++i)
+    {
+        const Texel t = texel(i % side, i / side);
+        texels += {char(t[0]), char(t[1]), char(t[2]), '\xff'};
+    }
+    Write(f.Path("texels.rgba"), texels);
+    const std::string size = std::to_string(side) + "x" + std::to_string(side);
+    ASSERT_EQ(std::system(("cd '" + f.Path().string() + "' && convert -size " + size + " -depth 8 rgba:texels.rgba png24:" + name).c_str()), 0);
+}
+
+// glTF: a quad for each side (left from x = -2 to -1, right from 1 to 2; y
+// from 0 to 1) with its material (JSON), texture coordinates over its image
+// (u = x - its left edge, v = 1 - y, glTF's v runs from the top), linear
+// vertex colours (RGB, four corners), or its first triangle alone; extra
+// adds to the top level.
+struct GltfSide
+{
+    std::string material;
+    bool coordinates = false;
+    std::vector<float> colours = {};
+    int triangles = 2;
+};
+
+void WriteGltfSides(const TempFolder& f, const std::vector<GltfSide>& sides, const std::string& extra = "")
+{
+    std::string bin, views, accessors, meshes, materials, nodes;
+    int count = 0;
+    const auto add = [&](const void* data, std::size_t bytes, const std::string& accessor) {
+        const std::string sep = count ? "," : "", n = std::to_string(count++);
+        views += sep + R"({"buffer":0,"byteOffset":)" + std::to_string(bin.size()) + R"(,"byteLength":)" + std::to_string(bytes) + "}";
+        accessors += sep + R"({"bufferView":)" + n + "," + accessor + "}";
+        bin.append(static_cast<const char*>(data), bytes).append((4 - bytes % 4) % 4, '\0');
+        return n;
+    };
+    for (std::size_t s = 0; s < sides.size(); ++s)
+    {
+        const GltfSide& side = sides[s];
+        const float x0 = s == 0 ? -2.0f : 1.0f;
+        std::vector<float> positions, coordinates;
+        for (float x : {x0, x0 + 1})
+            for (float y : {0.0f, 1.0f})
+            {
+                positions.insert(positions.end(), {x, y, 0});
+                coordinates.insert(coordinates.end(), {x - x0, 1 - y});
+            }
+        const std::uint16_t indices[] = {0, 2, 1, 1, 2, 3};
+        std::string attributes = R"("POSITION":)" + add(positions.data(), 48, R"("componentType":5126,"type":"VEC3","count":4,"min":[)" +
+                                                       std::to_string(x0) + ",0,0],\"max\":[" + std::to_string(x0 + 1) + ",1,0]");
+        if (side.coordinates)
+            attributes += R"(,"TEXCOORD_0":)" + add(coordinates.data(), 32, R"("componentType":5126,"type":"VEC2","count":4)");
+        if (!side.colours.empty())
+            attributes += R"(,"COLOR_0":)" + add(side.colours.data(), 48, R"("componentType":5126,"type":"VEC3","count":4)");
+        const std::string index = add(indices, 6u * side.triangles, R"("componentType":5123,"type":"SCALAR","count":)" + std::to_string(3 * side.triangles));
+        std::string material;
+        if (!side.material.empty())
+        {
+            material = R"(,"material":)" + std::to_string(std::count(materials.begin(), materials.end(), '\n'));
+            materials += (materials.empty() ? "" : ",") + side.material + "\n";
+        }
+        meshes += (s ? "," : "") + std::string(R"({"primitives":[{"attributes":{)") + attributes + R"(},"indices":)" + index + material + "}]}";
+        nodes += (s ? "," : "") + std::string(R"({"mesh":)") + std::to_string(s) + "}";
+    }
+    Write(f.Path("m.bin"), bin);
+    Write(f.Path("m.gltf"), R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0)" + std::string(sides.size() > 1 ? ",1" : "") +
+                                R"(]}],"nodes":[)" + nodes + R"(],"meshes":[)" + meshes + "]" +
+                                (materials.empty() ? "" : R"(,"materials":[)" + materials + "]") + extra +
+                                R"(,"buffers":[{"uri":"m.bin","byteLength":)" + std::to_string(bin.size()) + R"(}],"bufferViews":[)" +
+                                views + R"(],"accessors":[)" + accessors + "]}");
+}
+
+// Binary PLY of count triangles, each corner with its position and colour.
+using CornerOf = void (*)(std::size_t triangle, int corner, float position[3], std::uint8_t rgb[3]);
+void WritePly(const TempFolder& f, std::size_t count, CornerOf corner)
+{
+    std::string ply = "ply\nformat binary_little_endian 1.0\nelement vertex " + std::to_string(3 * count) +
+                      "\nproperty float x\nproperty float y\nproperty float z\nproperty uchar red\nproperty uchar green\n"
+                      "property uchar blue\nelement face " + std::to_string(count) + "\nproperty list uchar int vertex_indices\nend_header\n";
+    for (std::size_t k = 0; k < 3 * count; ++k)
+    {
+        float position[3];
+        std::uint8_t rgb[3];
+        corner(k / 3, int(k % 3), position, rgb);
+        ply.append(reinterpret_cast<const char*>(position), 12).append(reinterpret_cast<const char*>(rgb), 3);
+    }
+    for (std::int32_t k = 0; k < std::int32_t(3 * count); k += 3)
+    {
+        const std::int32_t face[3] = {k, k + 1, k + 2};
+        ply.append(1, '\3').append(reinterpret_cast<const char*>(face), 12);
+    }
+    Write(f.Path("m.ply"), ply);
+}
+
+// What a triangle shows: a colour tile (4 x 4 of one colour); a palette
+// texel, within step of colour; or an image whose texels (after the
+// material's colour) are image(x, y), side x side, on a tile of tileSide.
+struct Look
+{
+    Texel colour = {};
+    int step = 0;
+    TexelOf image = nullptr;
+    int side = 0;
+    std::uint32_t tileSide = 0;
+};
+
+Look Colour(int r, int g, int b) { return {{r, g, b, 255}}; }
+
+// The texels of the image a sample at level of detail lod and (u, v) of the
+// image may take colour from, lowest and highest per channel. A bilinear
+// sample on level L reads texels whose centres lie within one of its texels,
+// 1.5 x 2^L texels of the top level from (u, v) at most, and the blend
+// reaches level L + 1; an image scaled into its tile also takes from the
+// filter's reach, two texels of the smaller side.
+std::array<Texel, 2> ReachableRange(const Look& look, double u, double v, double lod, double regionSide)
+{
+    const double scale = look.side / regionSide;
+    const double reach = 1.5 * std::exp2(std::ceil(lod)) * scale + (look.side == std::lround(regionSide) ? 0 : 2 * std::max(1.0, scale));
+    std::array<Texel, 2> range = {Texel{255, 255, 255, 255}, Texel{0, 0, 0, 255}};
+    const auto first = [&](double at) { return std::clamp(int(std::ceil(at - reach - 0.5)), 0, look.side - 1); };
+    const auto last = [&](double at) { return std::clamp(int(std::floor(at + reach - 0.5)), 0, look.side - 1); };
+    for (int y = first(v * look.side); y <= last(v * look.side); ++y)
+        for (int x = first(u * look.side); x <= last(u * look.side); ++x)
+            for (int c = 0; c < 3; ++c)
+            {
+                range[0][c] = std::min(range[0][c], look.image(x, y)[c]);
+                range[1][c] = std::max(range[1][c], look.image(x, y)[c]);
+            }
+    return range;
+}
+
+// Engine's sampler at each corner of a triangle and at its centre. A colour
+// tile gives its colour exactly on every level down to its 1 x 1, and
+// between them; a palette texel its colour on the top level. An image tile,
+// on every level where it is at least 16 texels wide and halfway to the next,
+// gives what the image's own texels around that spot may give, within one
+// step: the converter's rounding of the product against a hand calculation's,
+// and the scaling filter's overshoot, which these smooth images keep below
+// it. Always opaque: nothing of the texture's empty texels. The image's
+// (u, v) at a point is x less its quad's left edge and 1 - y. False after
+// the first sample that fails.
+bool ExpectShows(const ModelVertex* triangle, const Look& look, const MipSampler& sampler, std::uint32_t width)
+{
+    ModelVertex centre{};
+    float low = 1, high = 0;
+    for (int k = 0; k < 3; ++k)
+    {
+        for (float ModelVertex::*field : {&ModelVertex::x, &ModelVertex::y, &ModelVertex::tu, &ModelVertex::tv})
+            centre.*field += triangle[k].*field / 3;
+        low = std::min(low, triangle[k].tu);
+        high = std::max(high, triangle[k].tu);
+    }
+    const double lastLod = look.image ? std::log2(look.tileSide / 16.0) + 0.5 : look.step ? 0 : 2;
+    for (const ModelVertex* point : {triangle, triangle + 1, triangle + 2, static_cast<const ModelVertex*>(&centre)})
+        for (double lod = 0; lod <= lastLod; lod += 0.5)
+        {
+            std::array<Texel, 2> range = {look.colour, look.colour};
+            for (int c = 0; c < 3; ++c)
+            {
+                range[0][c] -= std::max(0, look.step - 1);
+                range[1][c] += std::max(0, look.step - 1);
+            }
+            if (look.image)
+                range = ReachableRange(look, point->x - (point->x < 0 ? -2 : 1), 1 - point->y, lod, (high - low) * width);
+            const double slack = look.image ? 1 : 1e-6;
+            const std::array<double, 4> seen = sampler.Sample(point->tu, point->tv, lod);
+            for (int c = 0; c < 4; ++c)
+                if (!(seen[c] >= range[0][c] - slack && seen[c] <= range[1][c] + slack))
+                {
+                    ADD_FAILURE() << "at (" << point->x << ", " << point->y << "), level of detail " << lod << ", channel "
+                                  << c << ": " << seen[c] << ", not " << range[0][c] << " to " << range[1][c];
+                    return false;
+                }
+        }
+    return true;
+}
+
+// Smooth images that differ everywhere in blue, each changing along both axes.
+Texel Rising(int x, int y) { return {4 * x, 4 * y, 32, 255}; }
+Texel Falling(int x, int y) { return {255 - 4 * y, 128, 200 + x / 2, 255}; }
+Texel Mixed(int x, int y) { return {(8 * y + x) * 4, 255 - (8 * y + x) * 3, x * 30, 255}; }
+
+// Each triangle's corners are its colour less one red step, itself, and one
+// more: over 2^20 distinct means, more than a 1024 x 1024 palette holds.
+Texel PaletteColour(std::size_t t) { return {int(1 + t % 254), int(t / 254 % 256), int(t / 254 / 256), 255}; }
+const std::size_t ManyTriangles = 1100000;
+
 struct MaterialCase
 {
     const char* name;
     void (*writeInput)(const TempFolder&);
+    const char* input;
     const char* summary;
-    Texel left, right;
+    Look left, right;
+    Look (*lookAt)(double x) = nullptr; // instead of left and right, by the triangle's centre
 };
 
 const MaterialCase MaterialCases[] = {
@@ -479,7 +638,7 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("m.obj"), TwoQuadsObj());
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\n" + std::string(RightBlue));
      },
-     "2 tiles (2 colours)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+     "m.obj", "2 tiles (2 colours)", Colour(255, 0, 0), Colour(0, 0, 255)},
     {"an image named the Windows way, in another case, times the colour",
      [](const TempFolder& f) {
          fs::create_directory(f.Path("Maps"));
@@ -487,21 +646,85 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("m.obj"), TwoQuadsObj(true));
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd .\\maps\\OLIVE.png\n" + std::string(RightBlue));
      },
-     "2 tiles (1 image, 1 colour)", {10, 100, 30, 255}, {0, 0, 255, 255}},
+     "m.obj", "2 tiles (1 image, 1 colour)", {{}, 0, [](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, Colour(0, 0, 255)},
     {"an image repeated beside a colour gives its mean colour",
      [](const TempFolder& f) {
          MagickImage(f, "four.png", "-size 1x1 xc:red xc:blue +append \\( xc:white xc:black +append \\) -append");
          Write(f.Path("m.obj"), TwoQuadsObj(true, -1, 2));
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 1 1\nmap_Kd four.png\n" + std::string(RightBlue));
      },
-     "their image's mean colour for left (texture coordinates outside 0 to 1)", {128, 64, 128, 255}, {0, 0, 255, 255}},
+     "m.obj", "their image's mean colour for left (texture coordinates outside 0 to 1)", Colour(128, 64, 128), Colour(0, 0, 255)},
     {"a missing and an unreadable image give way to the colour",
      [](const TempFolder& f) {
          Write(f.Path("junk.png"), "\x89PNG not really");
          Write(f.Path("m.obj"), TwoQuadsObj());
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\nmap_Kd gone.png\nnewmtl right\nKd 0 0 1\nmap_Kd junk.png\n");
      },
-     "missing: gone.png; unreadable: junk.png (not an image the converter reads)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+     "m.obj", "missing: gone.png; unreadable: junk.png (not an image the converter reads)", Colour(255, 0, 0), Colour(0, 0, 255)},
+    {"two images edge to edge, their tiles on the texture's edges",
+     [](const TempFolder& f) {
+         PngOf(f, "rising.png", 64, Rising);
+         PngOf(f, "falling.png", 64, Falling);
+         Write(f.Path("m.obj"), TwoQuadsObj(true));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 1 1\nmap_Kd rising.png\nnewmtl right\nKd 1 1 1\nmap_Kd falling.png\n");
+     },
+     "m.obj", "128 x 64: 2 tiles (2 images)", {{}, 0, Rising, 64, 64}, {{}, 0, Falling, 64, 64}},
+    // Assimp hands an image of a data URI over as one inside the file.
+    {"glTF: an image inside the file beside a colour",
+     [](const TempFolder& f) {
+         PngOf(f, "i.png", 8, Mixed);
+         const std::string png = Shell("base64 -w0 '" + f.Path("i.png").string() + "'");
+         fs::remove(f.Path("i.png"));
+         WriteGltfSides(f, {{R"({"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}})", true},
+                            {R"({"pbrMetallicRoughness":{"baseColorFactor":[0,1,0,1]}})"}},
+                        R"(,"textures":[{"source":0}],"images":[{"uri":"data:image/png;base64,)" + png + "\"}]");
+     },
+     "m.gltf", "2 tiles (1 image, 1 colour)", {{}, 0, Mixed, 8, 16}, Colour(0, 255, 0)},
+    // 2CylinderEngine.glb's Material_23 and Material_22 as a glTF viewer shows them.
+    {"glTF: linear colour factors encoded for the screen",
+     [](const TempFolder& f) {
+         WriteGltfSides(f, {{R"({"pbrMetallicRoughness":{"baseColorFactor":[0,0.561,0.85,1]}})"},
+                            {R"({"pbrMetallicRoughness":{"baseColorFactor":[0,0.425,0.425,1]}})"}});
+     },
+     "m.gltf", "2 tiles (2 colours)", Colour(0, 197, 237), Colour(0, 174, 174)},
+    // (200, 100, 50) times (0.5, 1, 0.25) in linear light, encoded again.
+    {"glTF: an image times its factor in linear light",
+     [](const TempFolder& f) {
+         MagickImage(f, "flat.png", "-size 4x4 xc:'rgb(200,100,50)'");
+         WriteGltfSides(f, {{R"({"pbrMetallicRoughness":{"baseColorTexture":{"index":0},"baseColorFactor":[0.5,1,0.25,1]}})", true},
+                            {R"({"pbrMetallicRoughness":{"baseColorFactor":[0.5,0.2,0.05,1]}})"}},
+                        R"(,"textures":[{"source":0}],"images":[{"uri":"flat.png"}])");
+     },
+     "m.gltf", "2 tiles (1 image, 1 colour)", {{}, 0, [](int, int) { return Texel{146, 100, 22, 255}; }, 4, 16},
+     Colour(188, 124, 63)},
+    {"PLY vertex colours: each triangle the mean of its corners",
+     [](const TempFolder& f) {
+         WritePly(f, 2, [](std::size_t t, int k, float* p, std::uint8_t* rgb) {
+             const float corners[3][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+             const std::uint8_t colours[2][3][3] = {{{255, 0, 0}, {255, 0, 0}, {0, 0, 255}}, {{30, 60, 90}, {60, 90, 120}, {90, 120, 150}}};
+             std::copy(corners[k], corners[k] + 3, p);
+             p[0] += t == 0 ? -2 : 1;
+             std::copy(colours[t][k], colours[t][k] + 3, rgb);
+         });
+     },
+     "m.ply", "1 tile (vertex colours)", {{170, 0, 85, 255}, 1}, {{60, 90, 120, 255}, 1}},
+    {"glTF vertex colours: the linear mean of the corners, encoded",
+     [](const TempFolder& f) { WriteGltfSides(f, {{"", false, {1, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0}, 1}}); },
+     "m.gltf", "1 mesh, 1 triangle, 3 vertices", {{213, 0, 156, 255}, 1}, {}},
+    {"more vertex colours than the palette holds",
+     [](const TempFolder& f) {
+         WritePly(f, ManyTriangles, [](std::size_t t, int k, float* p, std::uint8_t* rgb) {
+             const Texel mean = PaletteColour(t);
+             const float corners[3][3] = {{0, 0, 0}, {0.5f, 0, 1}, {0, 1, 0}};
+             std::copy(corners[k], corners[k] + 3, p);
+             p[0] += float(t);
+             for (int c = 0; c < 3; ++c)
+                 rgb[c] = std::uint8_t(mean[c] + (c == 0 ? k - 1 : 0));
+         });
+     },
+     "m.ply", "1 tile (vertex colours)", {}, {},
+     // 7 bits a channel hold them: 128 x 128 x 9 means, one step of 2.
+     [](double x) { return Look{PaletteColour(std::size_t(x)), 2}; }},
 };
 }
 
@@ -512,89 +735,20 @@ TEST(ConverterMaterials, EachMaterialShowsInItsOwnTileAtEveryLevel)
         SCOPED_TRACE(row.name);
         TempFolder folder;
         row.writeInput(folder);
-        const Outcome run = Convert(folder.Path(), {"--keep-size", folder.Path("m.obj"), folder.Path("m.txt")});
+        const Outcome run = Convert(folder.Path(), {"--keep-size", "--flat-normals", folder.Path(row.input), folder.Path("m.txt")}, 120);
         ASSERT_EQ(run.code, 0) << run.err;
         EXPECT_NE(run.out.find("; texture " + folder.Path("m.dds").string() + ", "), std::string::npos) << run.out;
         EXPECT_NE(run.out.find(row.summary), std::string::npos) << run.out;
-        ExpectSidesShow(ReadModel(folder.Path("m.txt")), ReadTexture(folder.Path("m.dds")), row.left, row.right);
-    }
-}
-
-// glTF with its image inside (a data URI: Assimp hands it over embedded), on
-// a quad beside a green one. ImageMagick encodes the texels; the tile holds
-// them as they were, each corner's coordinates fall on its corner texel, and
-// the tile's last level is their mean.
-TEST(ConverterMaterials, AnImageInsideTheFileFillsItsTile)
-{
-    TempFolder folder;
-    std::string texels;
-    for (int i = 0; i < 64; ++i)
-        texels += {char(i * 4), char(255 - i * 3), char(i % 8 * 30), '\xff'};
-    Write(folder.Path("texels.rgba"), texels);
-    ASSERT_EQ(std::system(("cd '" + folder.Path().string() + "' && convert -size 8x8 -depth 8 rgba:texels.rgba png:i.png").c_str()), 0);
-    const std::string png = Shell("base64 -w0 '" + folder.Path("i.png").string() + "'");
-    std::string bin;
-    auto put = [&bin](float value) { bin.append(reinterpret_cast<const char*>(&value), sizeof value); };
-    for (float x : {-2.0f, -1.0f, 1.0f, 2.0f}) // two quads' corners, then coordinates for the first
-        for (float y : {0.0f, 1.0f})
-            for (float value : {x, y, 0.0f})
-                put(value);
-    for (float uv : {0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0.0f}) // glTF's v runs from the top
-        put(uv);
-    for (std::uint16_t i : {0, 2, 1, 1, 2, 3})
-        bin.append(reinterpret_cast<const char*>(&i), 2);
-    Write(folder.Path("q.bin"), bin);
-    Write(folder.Path("q.gltf"),
-          R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,1]}],"nodes":[{"mesh":0},{"mesh":1}],)"
-          R"("meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":2},"indices":3,"material":0}]},)"
-          R"({"primitives":[{"attributes":{"POSITION":1},"indices":3,"material":1}]}],)"
-          R"("materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}},)"
-          R"({"pbrMetallicRoughness":{"baseColorFactor":[0,1,0,1]}}],)"
-          R"("textures":[{"source":0}],"images":[{"uri":"data:image/png;base64,)" + png + R"("}],)"
-          R"("buffers":[{"uri":"q.bin","byteLength":140}],"bufferViews":[{"buffer":0,"byteLength":48},)"
-          R"({"buffer":0,"byteOffset":48,"byteLength":48},{"buffer":0,"byteOffset":96,"byteLength":32},)"
-          R"({"buffer":0,"byteOffset":128,"byteLength":12}],"accessors":[)"
-          R"({"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[-2,0,0],"max":[-1,1,0]},)"
-          R"({"bufferView":1,"componentType":5126,"count":4,"type":"VEC3","min":[1,0,0],"max":[2,1,0]},)"
-          R"({"bufferView":2,"componentType":5126,"count":4,"type":"VEC2"},)"
-          R"({"bufferView":3,"componentType":5123,"count":6,"type":"SCALAR"}]})");
-    fs::remove(folder.Path("i.png"));
-
-    const Outcome run = Convert(folder.Path(), {"--keep-size", folder.Path("q.gltf"), folder.Path("q.txt")});
-    ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_NE(run.out.find("2 tiles (1 image, 1 colour)"), std::string::npos) << run.out;
-    const std::vector<ModelVertex> model = ReadModel(folder.Path("q.txt"));
-    const Texture texture = ReadTexture(folder.Path("q.dds"));
-    ASSERT_EQ(model.size(), 12u);
-    ASSERT_FALSE(texture.levels.empty());
-    std::uint32_t x0 = 0, y0 = 0; // the image's top left corner is at (-2, 1)
-    for (const ModelVertex& v : model)
-        if (v.x == -2 && v.y == 1)
+        const std::vector<ModelVertex> model = ReadModel(folder.Path("m.txt"));
+        const Texture texture = ReadTexture(folder.Path("m.dds"));
+        ASSERT_FALSE(model.empty() || texture.levels.empty());
+        const MipSampler sampler(texture.width, texture.height, texture.levels);
+        for (std::size_t t = 0; t < model.size(); t += 3)
         {
-            x0 = std::uint32_t(v.tu * texture.width);
-            y0 = std::uint32_t(v.tv * texture.height);
+            const double x = (double(model[t].x) + model[t + 1].x + model[t + 2].x) / 3;
+            if (!ExpectShows(&model[t], row.lookAt ? row.lookAt(x) : x < 0 ? row.left : row.right, sampler, texture.width))
+                break;
         }
-    EXPECT_EQ(x0 % 8 + y0 % 8, 0u) << "an 8 x 8 tile at a multiple of 8";
-    int sums[3] = {0, 0, 0};
-    for (std::uint32_t i = 0; i < 64; ++i)
-    {
-        const Texel expected{std::uint8_t(texels[4 * i]), std::uint8_t(texels[4 * i + 1]), std::uint8_t(texels[4 * i + 2]), 255};
-        EXPECT_EQ(texture.At(0, x0 + i % 8, y0 + i / 8), expected) << "texel " << i;
-        for (int c = 0; c < 3; ++c)
-            sums[c] += expected[c];
-    }
-    for (const ModelVertex& v : model)
-    {
-        if (v.x > 0)
-        {
-            EXPECT_EQ(texture.AtVertex(0, v), (Texel{0, 255, 0, 255}));
-            continue;
-        }
-        const std::uint32_t i = (v.x == -1 ? 7 : 0) + (v.y == 0 ? 56 : 0); // the corner's texel
-        EXPECT_EQ(texture.AtVertex(0, v), texture.At(0, x0 + i % 8, y0 + i / 8)) << v.x << ", " << v.y;
-        const Texel mean = texture.AtVertex(3, v);
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(mean[c], sums[c] / 64.0, 2) << "channel " << c;
     }
 }
 
