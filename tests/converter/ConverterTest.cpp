@@ -260,6 +260,15 @@ const ConventionCase ConventionCases[] = {
          ASSERT_EQ(std::system(("convert -size 2x2 xc:red 'png:" + f.Path("skin.png").string() + "'").c_str()), 0);
      },
      "box.obj", {"--keep-size"}, "normals from the file", {{2, 3, -1.5}}},
+    // For an image of the user's own: a colour's tile would take them all.
+    {"OBJ box of one colour, its texture coordinates kept, no texture baked, an earlier one left",
+     [](const TempFolder& f) {
+         Write(f.Path("box.obj"), "mtllib box.mtl\nusemtl red\n" + ObjBox(true));
+         Write(f.Path("box.mtl"), "newmtl red\nKd 1 0 0\n");
+         Write(f.Path("model.dds"), "earlier");
+     },
+     "box.obj", {"--keep-size", "--keep-coordinates"}, "normals from the file; texture coordinates as they are, no texture baked",
+     {{2, 3, -1.5}}},
     {"OBJ box with a line and a point, fitted",
      [](const TempFolder& f) { Write(f.Path("box.obj"), ObjBox(false, "l 1 7\np 2\n")); }, "box.obj", {},
      "normals generated (smooth)", {}},
@@ -311,6 +320,10 @@ TEST(ConverterConventions, ModelsComeOutInEngineConventions)
         const Outcome run = Convert(folder.Path(), arguments);
         ASSERT_EQ(run.code, 0) << run.err;
         EXPECT_NE(run.out.find(row.normals), std::string::npos) << run.out;
+        if (std::count(row.options.begin(), row.options.end(), "--keep-coordinates"))
+        {
+            EXPECT_EQ(Read(folder.Path("model.dds")), "earlier");
+        }
         const std::vector<ModelVertex> model = ReadModel(folder.Path("model.txt"));
         ASSERT_EQ(model.size(), 36u * std::max<std::size_t>(1, row.keptCentres.size()));
         EXPECT_EQ(3 * Triangles(run), static_cast<long long>(model.size())) << run.out;
