@@ -3,7 +3,6 @@
 // that leave the output alone, the writer's round trip through Engine's
 // reader, and Debian's Assimp test models.
 #include "DdsFile.h"
-#include "MipSampler.h"
 #include "ModelFileReader.h"
 #include "ModelFileWriter.h"
 #include "TempFolder.h"
@@ -384,10 +383,30 @@ struct Texture
         const char* t = levels[level].data() + 4 * (std::size_t(y) * w + x);
         return {std::uint8_t(t[0]), std::uint8_t(t[1]), std::uint8_t(t[2]), std::uint8_t(t[3])};
     }
-    // The texel a vertex's coordinates fall in.
-    Texel AtVertex(std::uint32_t level, const ModelVertex& v) const
+    // As Engine's sampler reads it (D3D11_FILTER_MIN_MAG_MIP_LINEAR,
+    // D3D11_TEXTURE_ADDRESS_WRAP), by the rules Direct3D publishes: on a
+    // level, texel centres at half-integers and the four texels around
+    // (u * width - 1/2, v * height - 1/2) weighed by their distance, their
+    // addresses wrapped; a level of detail between two levels blends them
+    // linearly, clamped to the chain. 0 to 255.
+    std::array<double, 4> Sample(double u, double v, double lod) const
     {
-        return At(level, std::uint32_t(v.tu * width) >> level, std::uint32_t(v.tv * height) >> level);
+        lod = std::clamp(lod, 0.0, double(levels.size() - 1));
+        const auto level = std::uint32_t(lod);
+        std::array<double, 4> sum{}, next = lod > level ? Sample(u, v, level + 1.0) : sum;
+        const std::int64_t w = std::max(1u, width >> level), h = std::max(1u, height >> level);
+        const double x = u * w - 0.5, y = v * h - 0.5, fx = x - std::floor(x), fy = y - std::floor(y);
+        for (int corner = 0; corner < 4; ++corner)
+        {
+            const int i = corner % 2, j = corner / 2;
+            const Texel texel = At(level, std::uint32_t(((std::int64_t(std::floor(x)) + i) % w + w) % w),
+                                   std::uint32_t(((std::int64_t(std::floor(y)) + j) % h + h) % h));
+            for (int c = 0; c < 4; ++c)
+                sum[c] += (i ? fx : 1 - fx) * (j ? fy : 1 - fy) * texel[c];
+        }
+        for (int c = 0; c < 4; ++c)
+            sum[c] += (lod - level) * (next[c] - sum[c]);
+        return sum;
     }
 };
 
@@ -451,20 +470,16 @@ void PngOf(const TempFolder& f, const std::string& name, int side, TexelOf texel
 {
     std::string texels;
     for (int i = 0; i < side * side; ++i)
-    {
-        const Texel t = texel(i % side, i / side);
-        texels += {char(t[0]), char(t[1]), char(t[2]), '\xff'};
-    }
-    Write(f.Path("texels.rgba"), texels);
+        texels += {char(texel(i % side, i / side)[0]), char(texel(i % side, i / side)[1]), char(texel(i % side, i / side)[2])};
+    Write(f.Path("texels.rgb"), texels);
     const std::string size = std::to_string(side) + "x" + std::to_string(side);
-    ASSERT_EQ(std::system(("cd '" + f.Path().string() + "' && convert -size " + size + " -depth 8 rgba:texels.rgba png24:" + name).c_str()), 0);
+    ASSERT_EQ(std::system(("cd '" + f.Path().string() + "' && convert -size " + size + " -depth 8 rgb:texels.rgb png24:" + name).c_str()), 0);
 }
 
-// glTF: a quad for each side (left from x = -2 to -1, right from 1 to 2; y
+// glTF: a quad for each side (left from x = -2 to -1, right from 1 to 2, y
 // from 0 to 1) with its material (JSON), texture coordinates over its image
-// (u = x - its left edge, v = 1 - y, glTF's v runs from the top), linear
-// vertex colours (RGB, four corners), or its first triangle alone; extra
-// adds to the top level.
+// (u = x less its left edge, v = 1 - y: glTF's v runs from the top), linear
+// vertex colours (RGB at four corners), or its first triangle alone.
 struct GltfSide
 {
     std::string material;
@@ -475,46 +490,37 @@ struct GltfSide
 
 void WriteGltfSides(const TempFolder& f, const std::vector<GltfSide>& sides, const std::string& extra = "")
 {
-    std::string bin, views, accessors, meshes, materials, nodes;
-    int count = 0;
+    std::string bin, views, accessors, meshes, materials;
+    int count = 0, materialCount = 0;
     const auto add = [&](const void* data, std::size_t bytes, const std::string& accessor) {
-        const std::string sep = count ? "," : "", n = std::to_string(count++);
+        const std::string n = std::to_string(count), sep = count++ ? "," : "";
         views += sep + R"({"buffer":0,"byteOffset":)" + std::to_string(bin.size()) + R"(,"byteLength":)" + std::to_string(bytes) + "}";
-        accessors += sep + R"({"bufferView":)" + n + "," + accessor + "}";
+        accessors += sep + R"({"bufferView":)" + n + R"(,"componentType":)" + accessor + "}";
         bin.append(static_cast<const char*>(data), bytes).append((4 - bytes % 4) % 4, '\0');
         return n;
     };
     for (std::size_t s = 0; s < sides.size(); ++s)
     {
-        const GltfSide& side = sides[s];
         const float x0 = s == 0 ? -2.0f : 1.0f;
-        std::vector<float> positions, coordinates;
-        for (float x : {x0, x0 + 1})
-            for (float y : {0.0f, 1.0f})
-            {
-                positions.insert(positions.end(), {x, y, 0});
-                coordinates.insert(coordinates.end(), {x - x0, 1 - y});
-            }
+        const float positions[] = {x0, 0, 0, x0, 1, 0, x0 + 1, 0, 0, x0 + 1, 1, 0}, coordinates[] = {0, 1, 0, 0, 1, 1, 1, 0};
         const std::uint16_t indices[] = {0, 2, 1, 1, 2, 3};
-        std::string attributes = R"("POSITION":)" + add(positions.data(), 48, R"("componentType":5126,"type":"VEC3","count":4,"min":[)" +
-                                                       std::to_string(x0) + ",0,0],\"max\":[" + std::to_string(x0 + 1) + ",1,0]");
-        if (side.coordinates)
-            attributes += R"(,"TEXCOORD_0":)" + add(coordinates.data(), 32, R"("componentType":5126,"type":"VEC2","count":4)");
-        if (!side.colours.empty())
-            attributes += R"(,"COLOR_0":)" + add(side.colours.data(), 48, R"("componentType":5126,"type":"VEC3","count":4)");
-        const std::string index = add(indices, 6u * side.triangles, R"("componentType":5123,"type":"SCALAR","count":)" + std::to_string(3 * side.triangles));
-        std::string material;
-        if (!side.material.empty())
+        std::string mesh = R"({"primitives":[{"attributes":{"POSITION":)" +
+                           add(positions, 48, "5126,\"type\":\"VEC3\",\"count\":4,\"min\":[" + std::to_string(x0) + ",0,0],\"max\":[" + std::to_string(x0 + 1) + ",1,0]");
+        if (sides[s].coordinates)
+            mesh += R"(,"TEXCOORD_0":)" + add(coordinates, 32, R"(5126,"type":"VEC2","count":4)");
+        if (!sides[s].colours.empty())
+            mesh += R"(,"COLOR_0":)" + add(sides[s].colours.data(), 48, R"(5126,"type":"VEC3","count":4)");
+        mesh += R"(},"indices":)" + add(indices, 6u * sides[s].triangles, R"(5123,"type":"SCALAR","count":)" + std::to_string(3 * sides[s].triangles));
+        if (!sides[s].material.empty())
         {
-            material = R"(,"material":)" + std::to_string(std::count(materials.begin(), materials.end(), '\n'));
-            materials += (materials.empty() ? "" : ",") + side.material + "\n";
+            mesh += R"(,"material":)" + std::to_string(materialCount);
+            materials += (materialCount++ ? "," : "") + sides[s].material;
         }
-        meshes += (s ? "," : "") + std::string(R"({"primitives":[{"attributes":{)") + attributes + R"(},"indices":)" + index + material + "}]}";
-        nodes += (s ? "," : "") + std::string(R"({"mesh":)") + std::to_string(s) + "}";
+        meshes += (s ? "," : "") + mesh + "}]}";
     }
     Write(f.Path("m.bin"), bin);
     Write(f.Path("m.gltf"), R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0)" + std::string(sides.size() > 1 ? ",1" : "") +
-                                R"(]}],"nodes":[)" + nodes + R"(],"meshes":[)" + meshes + "]" +
+                                R"(]}],"nodes":[{"mesh":0})" + (sides.size() > 1 ? R"(,{"mesh":1})" : "") + R"(],"meshes":[)" + meshes + "]" +
                                 (materials.empty() ? "" : R"(,"materials":[)" + materials + "]") + extra +
                                 R"(,"buffers":[{"uri":"m.bin","byteLength":)" + std::to_string(bin.size()) + R"(}],"bufferViews":[)" +
                                 views + R"(],"accessors":[)" + accessors + "]}");
@@ -527,10 +533,10 @@ void WritePly(const TempFolder& f, std::size_t count, CornerOf corner)
     std::string ply = "ply\nformat binary_little_endian 1.0\nelement vertex " + std::to_string(3 * count) +
                       "\nproperty float x\nproperty float y\nproperty float z\nproperty uchar red\nproperty uchar green\n"
                       "property uchar blue\nelement face " + std::to_string(count) + "\nproperty list uchar int vertex_indices\nend_header\n";
+    float position[3];
+    std::uint8_t rgb[3];
     for (std::size_t k = 0; k < 3 * count; ++k)
     {
-        float position[3];
-        std::uint8_t rgb[3];
         corner(k / 3, int(k % 3), position, rgb);
         ply.append(reinterpret_cast<const char*>(position), 12).append(reinterpret_cast<const char*>(rgb), 3);
     }
@@ -543,10 +549,13 @@ void WritePly(const TempFolder& f, std::size_t count, CornerOf corner)
 }
 
 // What a triangle shows: a colour tile (4 x 4 of one colour); a palette
-// texel, within step of colour; or an image whose texels (after the
-// material's colour) are image(x, y), side x side, on a tile of tileSide.
+// texel within step of a colour; or an image, side x side texels (after the
+// material's colour), on a tile of tileSide.
 struct Look
 {
+    Look(int r = 0, int g = 0, int b = 0, int a = 255, int step = 0) : colour{r, g, b, a}, step(step) {}
+    Look(TexelOf image, int side, std::uint32_t tileSide) : image(image), side(side), tileSide(tileSide) {}
+
     Texel colour = {};
     int step = 0;
     TexelOf image = nullptr;
@@ -554,23 +563,19 @@ struct Look
     std::uint32_t tileSide = 0;
 };
 
-Look Colour(int r, int g, int b) { return {{r, g, b, 255}}; }
-
-// The texels of the image a sample at level of detail lod and (u, v) of the
-// image may take colour from, lowest and highest per channel. A bilinear
-// sample on level L reads texels whose centres lie within one of its texels,
-// 1.5 x 2^L texels of the top level from (u, v) at most, and the blend
-// reaches level L + 1; an image scaled into its tile also takes from the
-// filter's reach, two texels of the smaller side.
-std::array<Texel, 2> ReachableRange(const Look& look, double u, double v, double lod, double regionSide)
+// The lowest and highest of each channel among the image's texels that a
+// sample at (u, v) of the image may take from. Bilinear on level L, it reads
+// texels whose centres lie within one of its own, 1.5 x 2^L top-level texels,
+// and the blend reaches level L + 1; an image scaled into its tile also
+// takes from the filter's reach, two texels of the smaller image.
+std::array<Texel, 2> Reachable(const Look& look, double u, double v, double lod, double regionSide)
 {
-    const double scale = look.side / regionSide;
-    const double reach = 1.5 * std::exp2(std::ceil(lod)) * scale + (look.side == std::lround(regionSide) ? 0 : 2 * std::max(1.0, scale));
+    const double scale = look.side / regionSide, scaled = std::lround(regionSide) == look.side ? 0 : 2 * std::max(1.0, scale);
+    const double reach = 1.5 * std::exp2(std::ceil(lod)) * scale + scaled;
+    const auto index = [&](double at) { return std::clamp(int(std::floor(at * look.side)), 0, look.side - 1); };
     std::array<Texel, 2> range = {Texel{255, 255, 255, 255}, Texel{0, 0, 0, 255}};
-    const auto first = [&](double at) { return std::clamp(int(std::ceil(at - reach - 0.5)), 0, look.side - 1); };
-    const auto last = [&](double at) { return std::clamp(int(std::floor(at + reach - 0.5)), 0, look.side - 1); };
-    for (int y = first(v * look.side); y <= last(v * look.side); ++y)
-        for (int x = first(u * look.side); x <= last(u * look.side); ++x)
+    for (int y = index(v - reach / look.side); y <= index(v + reach / look.side); ++y)
+        for (int x = index(u - reach / look.side); x <= index(u + reach / look.side); ++x)
             for (int c = 0; c < 3; ++c)
             {
                 range[0][c] = std::min(range[0][c], look.image(x, y)[c]);
@@ -579,69 +584,59 @@ std::array<Texel, 2> ReachableRange(const Look& look, double u, double v, double
     return range;
 }
 
-// Engine's sampler at each corner of a triangle and at its centre. A colour
-// tile gives its colour exactly on every level down to its 1 x 1, and
-// between them; a palette texel its colour on the top level. An image tile,
-// on every level where it is at least 16 texels wide and halfway to the next,
-// gives what the image's own texels around that spot may give, within one
-// step: the converter's rounding of the product against a hand calculation's,
-// and the scaling filter's overshoot, which these smooth images keep below
-// it. Always opaque: nothing of the texture's empty texels. The image's
-// (u, v) at a point is x less its quad's left edge and 1 - y. False after
-// the first sample that fails.
-bool ExpectShows(const ModelVertex* triangle, const Look& look, const MipSampler& sampler, std::uint32_t width)
+// Engine's sampler at a triangle's corners and centre. A colour tile gives
+// its colour exactly on every level down to its 1 x 1 and between them; a
+// palette texel its colour on the top level. An image tile, on every level
+// where it is at least 16 texels wide and halfway to the next, gives what
+// the image's texels around that spot may give, within one step: rounding
+// against the hand calculation, and the scaling filter's overshoot, which
+// these smooth images keep below it. Always opaque, so nothing of the
+// texture's empty texels. An image's (u, v) at a point is x less its quad's
+// left edge, and 1 - y. False after the first sample that fails.
+bool ExpectShows(const ModelVertex* triangle, const Look& look, const Texture& texture)
 {
     ModelVertex centre{};
-    float low = 1, high = 0;
     for (int k = 0; k < 3; ++k)
-    {
         for (float ModelVertex::*field : {&ModelVertex::x, &ModelVertex::y, &ModelVertex::tu, &ModelVertex::tv})
             centre.*field += triangle[k].*field / 3;
-        low = std::min(low, triangle[k].tu);
-        high = std::max(high, triangle[k].tu);
-    }
+    const auto [low, high] = std::minmax({triangle[0].tu, triangle[1].tu, triangle[2].tu});
     const double lastLod = look.image ? std::log2(look.tileSide / 16.0) + 0.5 : look.step ? 0 : 2;
     for (const ModelVertex* point : {triangle, triangle + 1, triangle + 2, static_cast<const ModelVertex*>(&centre)})
         for (double lod = 0; lod <= lastLod; lod += 0.5)
         {
-            std::array<Texel, 2> range = {look.colour, look.colour};
-            for (int c = 0; c < 3; ++c)
-            {
-                range[0][c] -= std::max(0, look.step - 1);
-                range[1][c] += std::max(0, look.step - 1);
-            }
-            if (look.image)
-                range = ReachableRange(look, point->x - (point->x < 0 ? -2 : 1), 1 - point->y, lod, (high - low) * width);
-            const double slack = look.image ? 1 : 1e-6;
-            const std::array<double, 4> seen = sampler.Sample(point->tu, point->tv, lod);
+            const std::array<Texel, 2> range = look.image ? Reachable(look, point->x - (point->x < 0 ? -2 : 1), 1 - point->y, lod,
+                                                                      (high - low) * texture.width)
+                                                          : std::array<Texel, 2>{look.colour, look.colour};
+            const double slack = look.image ? 1 : std::max(0, look.step - 1) + 1e-9;
+            const std::array<double, 4> seen = texture.Sample(point->tu, point->tv, lod);
             for (int c = 0; c < 4; ++c)
-                if (!(seen[c] >= range[0][c] - slack && seen[c] <= range[1][c] + slack))
+                if (seen[c] < range[0][c] - slack || seen[c] > range[1][c] + slack)
                 {
-                    ADD_FAILURE() << "at (" << point->x << ", " << point->y << "), level of detail " << lod << ", channel "
-                                  << c << ": " << seen[c] << ", not " << range[0][c] << " to " << range[1][c];
+                    ADD_FAILURE() << "at (" << point->x << ", " << point->y << "), level of detail " << lod << ", channel " << c
+                                  << ": " << seen[c] << ", not " << range[0][c] << " to " << range[1][c];
                     return false;
                 }
         }
     return true;
 }
 
-// Smooth images that differ everywhere in blue, each changing along both axes.
+// Smooth images, their blues far apart, each changing along both axes.
 Texel Rising(int x, int y) { return {4 * x, 4 * y, 32, 255}; }
 Texel Falling(int x, int y) { return {255 - 4 * y, 128, 200 + x / 2, 255}; }
 Texel Mixed(int x, int y) { return {(8 * y + x) * 4, 255 - (8 * y + x) * 3, x * 30, 255}; }
 
-// Each triangle's corners are its colour less one red step, itself, and one
-// more: over 2^20 distinct means, more than a 1024 x 1024 palette holds.
-Texel PaletteColour(std::size_t t) { return {int(1 + t % 254), int(t / 254 % 256), int(t / 254 / 256), 255}; }
-const std::size_t ManyTriangles = 1100000;
+// Its corners are its colour less one red step, itself and one more: over
+// 2^20 distinct means, more than a 1024 x 1024 palette holds; 7 bits a
+// channel hold them (128 x 128 x 9), a step of 2.
+Look PaletteLook(double x) { return {int(1 + std::size_t(x) % 254), int(std::size_t(x) / 254 % 256), int(std::size_t(x) / 254 / 256), 255, 2}; }
 
 struct MaterialCase
 {
     const char* name;
     void (*writeInput)(const TempFolder&);
-    const char* input;
     const char* summary;
     Look left, right;
+    const char* input = "m.obj";
     Look (*lookAt)(double x) = nullptr; // instead of left and right, by the triangle's centre
 };
 
@@ -651,7 +646,7 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("m.obj"), TwoQuadsObj());
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\n" + std::string(RightBlue));
      },
-     "m.obj", "2 tiles (2 colours)", Colour(255, 0, 0), Colour(0, 0, 255)},
+     "2 tiles (2 colours)", {255, 0, 0, 255}, {0, 0, 255, 255}},
     {"an image named the Windows way, in another case, times the colour",
      [](const TempFolder& f) {
          fs::create_directory(f.Path("Maps"));
@@ -659,21 +654,21 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("m.obj"), TwoQuadsObj(true));
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd .\\maps\\OLIVE.png\n" + std::string(RightBlue));
      },
-     "m.obj", "2 tiles (1 image, 1 colour)", {{}, 0, [](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, Colour(0, 0, 255)},
+     "2 tiles (1 image, 1 colour)", {[](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, {0, 0, 255, 255}},
     {"an image repeated beside a colour gives its mean colour",
      [](const TempFolder& f) {
          MagickImage(f, "four.png", "-size 1x1 xc:red xc:blue +append \\( xc:white xc:black +append \\) -append");
          Write(f.Path("m.obj"), TwoQuadsObj(true, -1, 2));
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 1 1\nmap_Kd four.png\n" + std::string(RightBlue));
      },
-     "m.obj", "their image's mean colour for left (texture coordinates outside 0 to 1)", Colour(128, 64, 128), Colour(0, 0, 255)},
+     "their image's mean colour for left (texture coordinates outside 0 to 1)", {128, 64, 128, 255}, {0, 0, 255, 255}},
     {"a missing and an unreadable image give way to the colour",
      [](const TempFolder& f) {
          Write(f.Path("junk.png"), "\x89PNG not really");
          Write(f.Path("m.obj"), TwoQuadsObj());
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\nmap_Kd gone.png\nnewmtl right\nKd 0 0 1\nmap_Kd junk.png\n");
      },
-     "m.obj", "missing: gone.png; unreadable: junk.png (not an image the converter reads)", Colour(255, 0, 0), Colour(0, 0, 255)},
+     "missing: gone.png; unreadable: junk.png (not an image the converter reads)", {255, 0, 0, 255}, {0, 0, 255, 255}},
     {"two images edge to edge, their tiles on the texture's edges",
      [](const TempFolder& f) {
          PngOf(f, "rising.png", 64, Rising);
@@ -681,7 +676,7 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("m.obj"), TwoQuadsObj(true));
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 1 1\nmap_Kd rising.png\nnewmtl right\nKd 1 1 1\nmap_Kd falling.png\n");
      },
-     "m.obj", "128 x 64: 2 tiles (2 images)", {{}, 0, Rising, 64, 64}, {{}, 0, Falling, 64, 64}},
+     "128 x 64: 2 tiles (2 images)", {Rising, 64, 64}, {Falling, 64, 64}},
     // Assimp hands an image of a data URI over as one inside the file.
     {"glTF: an image inside the file beside a colour",
      [](const TempFolder& f) {
@@ -692,15 +687,16 @@ const MaterialCase MaterialCases[] = {
                             {R"({"pbrMetallicRoughness":{"baseColorFactor":[0,1,0,1]}})"}},
                         R"(,"textures":[{"source":0}],"images":[{"uri":"data:image/png;base64,)" + png + "\"}]");
      },
-     "m.gltf", "2 tiles (1 image, 1 colour)", {{}, 0, Mixed, 8, 16}, Colour(0, 255, 0)},
-    // 2CylinderEngine.glb's Material_23 and Material_22 as a glTF viewer shows them.
+     "2 tiles (1 image, 1 colour)", {Mixed, 8, 16}, {0, 255, 0, 255}, "m.gltf"},
+    // 2CylinderEngine.glb's Material_23 and Material_22, as glTF viewers show them.
     {"glTF: linear colour factors encoded for the screen",
      [](const TempFolder& f) {
          WriteGltfSides(f, {{R"({"pbrMetallicRoughness":{"baseColorFactor":[0,0.561,0.85,1]}})"},
                             {R"({"pbrMetallicRoughness":{"baseColorFactor":[0,0.425,0.425,1]}})"}});
      },
-     "m.gltf", "2 tiles (2 colours)", Colour(0, 197, 237), Colour(0, 174, 174)},
-    // (200, 100, 50) times (0.5, 1, 0.25) in linear light, encoded again.
+     "2 tiles (2 colours)", {0, 197, 237, 255}, {0, 174, 174, 255}, "m.gltf"},
+    // (200, 100, 50) times (0.5, 1, 0.25) in linear light, encoded again;
+    // (0.5, 0.2, 0.05) encoded.
     {"glTF: an image times its factor in linear light",
      [](const TempFolder& f) {
          MagickImage(f, "flat.png", "-size 4x4 xc:'rgb(200,100,50)'");
@@ -708,36 +704,33 @@ const MaterialCase MaterialCases[] = {
                             {R"({"pbrMetallicRoughness":{"baseColorFactor":[0.5,0.2,0.05,1]}})"}},
                         R"(,"textures":[{"source":0}],"images":[{"uri":"flat.png"}])");
      },
-     "m.gltf", "2 tiles (1 image, 1 colour)", {{}, 0, [](int, int) { return Texel{146, 100, 22, 255}; }, 4, 16},
-     Colour(188, 124, 63)},
+     "2 tiles (1 image, 1 colour)", {[](int, int) { return Texel{146, 100, 22, 255}; }, 4, 16}, {188, 124, 63, 255}, "m.gltf"},
     {"PLY vertex colours: each triangle the mean of its corners",
      [](const TempFolder& f) {
          WritePly(f, 2, [](std::size_t t, int k, float* p, std::uint8_t* rgb) {
-             const float corners[3][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
              const std::uint8_t colours[2][3][3] = {{{255, 0, 0}, {255, 0, 0}, {0, 0, 255}}, {{30, 60, 90}, {60, 90, 120}, {90, 120, 150}}};
-             std::copy(corners[k], corners[k] + 3, p);
-             p[0] += t == 0 ? -2 : 1;
              std::copy(colours[t][k], colours[t][k] + 3, rgb);
+             p[0] = (t == 0 ? -2.0f : 1.0f) + float(k == 1);
+             p[1] = float(k == 2);
+             p[2] = 0;
          });
      },
-     "m.ply", "1 tile (vertex colours)", {{170, 0, 85, 255}, 1}, {{60, 90, 120, 255}, 1}},
-    {"glTF vertex colours: the linear mean of the corners, encoded",
+     "1 tile (vertex colours)", {170, 0, 85, 255, 1}, {60, 90, 120, 255, 1}, "m.ply"},
+    {"glTF vertex colours: the mean of the corners in linear light, encoded",
      [](const TempFolder& f) { WriteGltfSides(f, {{"", false, {1, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0}, 1}}); },
-     "m.gltf", "1 mesh, 1 triangle, 3 vertices", {{213, 0, 156, 255}, 1}, {}},
+     "1 mesh, 1 triangle, 3 vertices", {213, 0, 156, 255, 1}, {}, "m.gltf"},
     {"more vertex colours than the palette holds",
      [](const TempFolder& f) {
-         WritePly(f, ManyTriangles, [](std::size_t t, int k, float* p, std::uint8_t* rgb) {
-             const Texel mean = PaletteColour(t);
-             const float corners[3][3] = {{0, 0, 0}, {0.5f, 0, 1}, {0, 1, 0}};
-             std::copy(corners[k], corners[k] + 3, p);
-             p[0] += float(t);
+         WritePly(f, 1100000, [](std::size_t t, int k, float* p, std::uint8_t* rgb) {
+             const Texel mean = PaletteLook(double(t)).colour;
              for (int c = 0; c < 3; ++c)
                  rgb[c] = std::uint8_t(mean[c] + (c == 0 ? k - 1 : 0));
+             p[0] = float(t) + (k == 1 ? 0.5f : 0.0f);
+             p[1] = float(k == 2);
+             p[2] = float(k == 1);
          });
      },
-     "m.ply", "1 tile (vertex colours)", {}, {},
-     // 7 bits a channel hold them: 128 x 128 x 9 means, one step of 2.
-     [](double x) { return Look{PaletteColour(std::size_t(x)), 2}; }},
+     "1 tile (vertex colours)", {}, {}, "m.ply", PaletteLook},
 };
 }
 
@@ -755,11 +748,10 @@ TEST(ConverterMaterials, EachMaterialShowsInItsOwnTileAtEveryLevel)
         const std::vector<ModelVertex> model = ReadModel(folder.Path("m.txt"));
         const Texture texture = ReadTexture(folder.Path("m.dds"));
         ASSERT_FALSE(model.empty() || texture.levels.empty());
-        const MipSampler sampler(texture.width, texture.height, texture.levels);
         for (std::size_t t = 0; t < model.size(); t += 3)
         {
             const double x = (double(model[t].x) + model[t + 1].x + model[t + 2].x) / 3;
-            if (!ExpectShows(&model[t], row.lookAt ? row.lookAt(x) : x < 0 ? row.left : row.right, sampler, texture.width))
+            if (!ExpectShows(&model[t], row.lookAt ? row.lookAt(x) : x < 0 ? row.left : row.right, texture))
                 break;
         }
     }
