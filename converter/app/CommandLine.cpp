@@ -77,6 +77,7 @@ const char* CommandLine::Usage()
            "  --flat-normals  where the file has no normals, give each triangle its own (default: smooth)\n"
            "  --up AXIS       the file's up axis, x, y or z, optionally signed (-z), turned to Engine's y\n"
            "                  (default: the one an FBX file records, else y)\n"
-           "  --keep-coordinates  keep the file's texture coordinates and bake no texture (for an image of\n"
-           "                  your own; no .dds is written, an existing one is left as it is)\n";
+           "  --keep-coordinates\n"
+           "                  keep the file's texture coordinates and bake no texture (for an image of\n"
+           "                  your own: no .dds is written, an existing one is left as it is)\n";
 }

@@ -260,7 +260,7 @@ bool MaterialBench::BakeInSteps(const aiScene& scene)
     packing.Print("packing (TilePacker)");
     allocating.Print("atlas allocation");
     decoding.Print("decoding (read, PNG)");
-    copying.Print("filling tiles, the image's side");
+    copying.Print("filling tiles, full");
     scaling.Print("filling tiles, halved");
     levels.Print("smaller levels");
     writing.Print("writing the DDS");
