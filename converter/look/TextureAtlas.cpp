@@ -71,7 +71,8 @@ bool TextureAtlas::Place(const Image& image, const Tile& tile, const ColourFacto
 // count are those where the tile is at least 16 texels wide, and trilinear
 // filtering blends each with the next one down, where it is 8 wide; there
 // 2^L = side / 8, so m = side / 16. A smaller tile keeps one texel, which is
-// clean on its top level and the next.
+// clean on its top level and the next. Kept inside its tile, a sample never
+// wraps round the texture's edge either.
 std::uint32_t TextureAtlas::Margin(std::uint32_t side)
 {
     return std::max(1u, side / 16);
