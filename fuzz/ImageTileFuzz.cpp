@@ -1,10 +1,11 @@
 // Arbitrary bytes along the baker's path from an image file to its tile:
 // ImageDecoder's size check and decoding, then the texels placed into an
-// atlas laid out by TilePacker, once at the side the baker picks and once at
-// half of it (or twice, for one texel) so that the image is scaled, beside a
-// tile of the image's mean colour; then the smaller levels. A refused file
-// decodes to nothing; a decoded one has the size its header gave; placing
-// an image writes inside its own tile only, down to the last level.
+// atlas laid out by TilePacker, once at the side the baker picks (at least
+// 16) and once at half of it so that the image is scaled, beside a tile of
+// the image's mean colour; then the smaller levels. A refused file decodes to
+// nothing; a decoded one has the size its header gave; placing an image
+// writes inside its own tile only, down to the last level, and its margin
+// repeats its edge texels.
 #include "FuzzCheck.h"
 #include "ImageDecoder.h"
 #include "TextureAtlas.h"
@@ -28,8 +29,10 @@ namespace
 const std::int64_t FuzzMaxTexels = std::int64_t(1) << 16;
 const int FuzzMaxSide = 1024;
 
-const float White[4] = {1, 1, 1, 1};
-const float Tinted[4] = {0.5f, 0.75f, 1, 1};
+const float One[4] = {1, 1, 1, 1};
+const float Half[4] = {0.5f, 0.75f, 1, 1};
+const ColourFactor White(One, false);
+const ColourFactor Tinted(Half, true);
 
 void CheckRefused(const std::uint8_t* data, std::size_t size)
 {
@@ -75,15 +78,31 @@ void CheckColourTile(const TextureAtlas& atlas, const Tile& tile, const Rgba& co
     }
 }
 
-// Unscaled and white, the tile is the image, made opaque.
-void CheckCopied(const TextureAtlas& atlas, const Tile& tile, const Image& image)
+// Unscaled and white, the image's region is the image, made opaque.
+void CheckCopied(const TextureAtlas& atlas, const Region& region, const Image& image)
 {
-    for (std::uint32_t y = 0; y < tile.side; ++y)
-        for (std::uint32_t x = 0; x < tile.side; ++x)
+    for (std::uint32_t y = 0; y < region.height; ++y)
+        for (std::uint32_t x = 0; x < region.width; ++x)
         {
-            const std::uint8_t* texel = TexelAt(atlas, 0, tile.x + x, tile.y + y);
-            const std::uint8_t* source = image.rgba.data() + 4 * (std::size_t(y) * tile.side + x);
-            Require(std::memcmp(texel, source, 3) == 0 && texel[3] == 255, "an image of the tile's size is copied");
+            const std::uint8_t* texel = TexelAt(atlas, 0, region.x + x, region.y + y);
+            const std::uint8_t* source = image.rgba.data() + 4 * (std::size_t(y) * region.width + x);
+            Require(std::memcmp(texel, source, 3) == 0 && texel[3] == 255, "an image that fits is copied");
+        }
+}
+
+// Every texel of the tile outside the region is the region's nearest texel.
+void CheckMargin(const TextureAtlas& atlas, const Tile& tile, const Region& region)
+{
+    Require(region.x >= tile.x + 1 && region.y >= tile.y + 1 && region.x + region.width < tile.x + tile.side &&
+                region.y + region.height < tile.y + tile.side,
+            "the image leaves a margin on every side");
+    for (std::uint32_t y = tile.y; y < tile.y + tile.side; ++y)
+        for (std::uint32_t x = tile.x; x < tile.x + tile.side; ++x)
+        {
+            const std::uint32_t nearX = std::clamp(x, region.x, region.x + region.width - 1);
+            const std::uint32_t nearY = std::clamp(y, region.y, region.y + region.height - 1);
+            Require(std::memcmp(TexelAt(atlas, 0, x, y), TexelAt(atlas, 0, nearX, nearY), 4) == 0,
+                    "the margin repeats the image's edge");
         }
 }
 
@@ -96,8 +115,8 @@ void CheckOpaque(const TextureAtlas& atlas, const Tile& tile)
 
 void PlaceInTiles(const Image& image)
 {
-    const std::uint32_t side = TilePacker::SideFor(image.width, image.height);
-    std::vector<Tile> tiles = {{side}, {side > 1 ? side / 2 : 2}, {4}};
+    const std::uint32_t side = std::max(16u, TilePacker::SideFor(image.width, image.height));
+    std::vector<Tile> tiles = {{side}, {side / 2}, {4}};
     std::uint32_t width = 0, height = 0;
     Require(TilePacker::Pack(tiles, width, height), "three small tiles fit");
     TextureAtlas atlas;
@@ -107,8 +126,11 @@ void PlaceInTiles(const Image& image)
     atlas.Fill(tiles[2], mean);
     Require(atlas.Place(image, tiles[0], White), "the image is placed at its own side");
     Require(atlas.Place(image, tiles[1], Tinted), "the image is placed scaled");
-    if (image.width == int(side) && image.height == int(side))
-        CheckCopied(atlas, tiles[0], image);
+    const Region region = TextureAtlas::ImageRegion(tiles[0], image.width, image.height);
+    if (image.width == int(region.width) && image.height == int(region.height))
+        CheckCopied(atlas, region, image);
+    CheckMargin(atlas, tiles[0], region);
+    CheckMargin(atlas, tiles[1], TextureAtlas::ImageRegion(tiles[1], image.width, image.height));
     CheckOpaque(atlas, tiles[1]);
     CheckColourTile(atlas, tiles[2], mean, 1);
     atlas.MakeSmallerLevels();

@@ -21,6 +21,8 @@ bool CommandLine::Parse(int argc, const char* const* argv, std::string& error)
             keepSize = true;
         else if (std::strcmp(argument, "--flat-normals") == 0)
             flatNormals = true;
+        else if (std::strcmp(argument, "--keep-coordinates") == 0)
+            keepCoordinates = true;
         else if (std::strcmp(argument, "--up") == 0)
         {
             // The value may start with '-': it is the next argument, whatever it is.
@@ -90,7 +92,8 @@ bool CommandLine::ParseSeconds(const char* text, unsigned& seconds)
 
 const char* CommandLine::Usage()
 {
-    return "usage: vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--time-limit SECONDS] INPUT OUTPUT\n"
+    return "usage: vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--keep-coordinates] [--time-limit SECONDS]\n"
+           "                    INPUT OUTPUT\n"
            "Converts a 3D model (OBJ, glTF 2, FBX, Collada, PLY, STL, 3DS and whatever else Assimp reads)\n"
            "into Engine's model file: one triangle list, centred and scaled to a largest extent of 2, and\n"
            "its materials into one texture beside it, OUTPUT with the extension .dds.\n"
@@ -98,6 +101,9 @@ const char* CommandLine::Usage()
            "  --flat-normals  where the file has no normals, give each triangle its own (default: smooth)\n"
            "  --up AXIS       the file's up axis, x, y or z, optionally signed (-z), turned to Engine's y\n"
            "                  (default: the one an FBX file records, else y)\n"
+           "  --keep-coordinates\n"
+           "                  keep the file's texture coordinates and bake no texture (for an image of\n"
+           "                  your own: no .dds is written, an existing one is left as it is)\n"
            "  --time-limit SECONDS  give up on a file that takes longer, as a damaged one may\n"
            "                  (default: 30 s and 1 s per MB of the file; 0: no limit)\n";
 }

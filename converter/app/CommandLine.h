@@ -4,13 +4,14 @@
 #include <optional>
 #include <string>
 
-// vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--time-limit SECONDS] INPUT OUTPUT
+// vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--keep-coordinates] [--time-limit SECONDS] INPUT OUTPUT
 class CommandLine
 {
 public:
     bool keepSize = false;
     bool flatNormals = false;
     std::optional<UpAxis> up; // unset: as the file says
+    bool keepCoordinates = false;
     std::optional<unsigned> timeLimit; // seconds, 0 none; unset: by the input's size
     bool help = false;
     std::string input;

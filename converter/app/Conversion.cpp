@@ -32,7 +32,7 @@ bool Conversion::Prepare(std::string& error)
         error = output + ": " + cause;
         return false;
     }
-    if (!textureFile.Open(cause))
+    if (!options.keepCoordinates && !textureFile.Open(cause))
     {
         error = textureFile.Path() + ": " + cause;
         return false;
@@ -62,19 +62,22 @@ bool Conversion::Produce(Progress& progress, std::string& line)
         line = input + ": " + cause;
         return false;
     }
-    progress.Stage("baking the texture");
-    if (!MaterialBaker::Bake(*scene, input, model.parts, model.vertices, atlas, baked, cause))
+    if (!options.keepCoordinates)
     {
-        line = input + ": " + cause;
-        return false;
+        if (!MaterialBaker::Bake(*scene, input, model.parts, model.vertices, atlas, baked, cause, &progress))
+        {
+            line = input + ": " + cause;
+            return false;
+        }
     }
     progress.Stage("writing");
     if (!Written(modelFile, ModelFileWriter::Write(modelFile.Stream(), model.vertices), line) ||
-        !Written(textureFile, DdsWriter::Write(textureFile.Stream(), atlas.Levels()), line))
+        (!options.keepCoordinates && !Written(textureFile, DdsWriter::Write(textureFile.Stream(), atlas.Levels()), line)))
         return false;
     line = Summary(input, model.meshes, model.meshesGivenNormals, model.vertices.size(), options.flatNormals) +
            (up.IsY() ? "" : ", turned: " + up.Name() + " up") + "; " +
-           BakeSummary::Line(textureFile.Path(), atlas.Width(), atlas.Height(), baked);
+           (options.keepCoordinates ? "texture coordinates as they are, no texture baked"
+                                    : BakeSummary::Line(textureFile.Path(), atlas.Width(), atlas.Height(), baked));
     return true;
 }
 
@@ -96,7 +99,7 @@ bool Conversion::Commit(std::string& error)
         error = output + ": " + cause;
         return false;
     }
-    if (!textureFile.Close(true, cause) || !textureFile.Commit(cause))
+    if (!options.keepCoordinates && (!textureFile.Close(true, cause) || !textureFile.Commit(cause)))
     {
         error = textureFile.Path() + ": " + cause;
         return false;
@@ -138,8 +141,10 @@ unsigned Conversion::DefaultTimeLimit(const std::string& input)
 std::string Conversion::Summary(const std::string& input, int meshes, int meshesGivenNormals, std::size_t vertexCount,
                                 bool flatNormals)
 {
+    const std::size_t triangles = vertexCount / 3;
     std::string line = input + ": " + std::to_string(meshes) + (meshes == 1 ? " mesh, " : " meshes, ") +
-                       std::to_string(vertexCount / 3) + " triangles, " + std::to_string(vertexCount) + " vertices, ";
+                       std::to_string(triangles) + (triangles == 1 ? " triangle, " : " triangles, ") +
+                       std::to_string(vertexCount) + " vertices, ";
     const std::string kind = flatNormals ? "flat" : "smooth";
     if (meshesGivenNormals == 0)
         line += "normals from the file";

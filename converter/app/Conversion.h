@@ -10,10 +10,12 @@ class Progress;
 
 // One run of the converter: import INPUT, build the triangle list, fit it to
 // Engine's cube unless told to keep its size, bake the materials into one
-// texture, and write OUTPUT and the texture beside it. The outputs are
-// written under temporary names that exist before the work starts, so that
-// the converter can remove them whatever becomes of the work (which runs in
-// a worker process), and take their places together only at the end.
+// texture, and write OUTPUT and the texture beside it (told to keep the
+// texture coordinates, it bakes nothing and writes OUTPUT alone). The
+// outputs are written under temporary names that exist before the work
+// starts, so that the converter can remove them whatever becomes of the work
+// (which runs in a worker process), and take their places together only at
+// the end.
 class Conversion
 {
 public:
@@ -22,6 +24,7 @@ public:
         bool keepSize = false;
         bool flatNormals = false;
         std::optional<UpAxis> up; // unset: as the file says
+        bool keepCoordinates = false;
     };
 
     Conversion(std::string input, std::string output, Options options);

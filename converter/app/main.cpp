@@ -1,4 +1,4 @@
-// vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--time-limit SECONDS] INPUT OUTPUT
+// vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--keep-coordinates] [--time-limit SECONDS] INPUT OUTPUT
 // Exit codes: 0 converted, 1 the conversion failed, 2 wrong usage.
 #include "CommandLine.h"
 #include "Conversion.h"
@@ -89,6 +89,7 @@ int main(int argc, char** argv)
     options.keepSize = commandLine.keepSize;
     options.flatNormals = commandLine.flatNormals;
     options.up = commandLine.up;
+    options.keepCoordinates = commandLine.keepCoordinates;
     Conversion conversion(commandLine.input, commandLine.output, options);
     ProgressLine progressLine;
     if (!conversion.Prepare(error))

@@ -1,6 +1,9 @@
 #include "MaterialBaker.h"
 
+#include "ColourFactor.h"
 #include "ImageSource.h"
+#include "Progress.h"
+#include "SrgbCurve.h"
 #include "TextureAtlas.h"
 #include "TilePacker.h"
 
@@ -8,6 +11,7 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -20,6 +24,9 @@ namespace
 {
 // A colour's tile keeps its colour on its own levels: 4 x 4, 2 x 2, 1 x 1.
 const std::uint32_t ColourSide = 4;
+// An image's tile is at least this wide: a small image keeps its own size
+// inside, with a margin wider than the least (TextureAtlas::Margin).
+const std::uint32_t MinImageSide = 16;
 // Past this many distinct vertex colours the palette drops low bits.
 const std::uint32_t MaxPaletteSide = 1024;
 // Coordinates a little past 0 or 1 are a seam drawn loosely, not repetition:
@@ -40,6 +47,7 @@ struct Look
     float factor[4] = {1, 1, 1, 1};
     int width = 0;
     int height = 0;
+    Region region; // of an image, once placed
     std::vector<std::string> materials;
     bool used = false;          // by triangles that are not vertex-coloured
     bool coordinates = true;    // every triangle that uses it has some
@@ -62,6 +70,16 @@ float Clamped(float value)
     return std::clamp(value, 0.0f, 1.0f);
 }
 
+// glTF defines its colour factors and vertex colours in linear light; the
+// colours of other formats are taken as the display values they mostly are.
+bool InLinearLight(const std::string& input)
+{
+    std::string extension = fs::path(input).extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".gltf" || extension == ".glb";
+}
+
 void AddOnce(std::vector<std::string>& list, const std::string& entry)
 {
     if (std::find(list.begin(), list.end(), entry) == list.end())
@@ -71,8 +89,9 @@ void AddOnce(std::vector<std::string>& list, const std::string& entry)
 class Bakery
 {
 public:
-    Bakery(const aiScene& scene, const std::string& input, MaterialBaker::Report& report)
-        : scene(scene), folder(fs::path(input).parent_path()), report(report), lookOfMaterial(scene.mNumMaterials + 1, -1)
+    Bakery(const aiScene& scene, const std::string& input, MaterialBaker::Report& report, Progress& progress)
+        : scene(scene), folder(fs::path(input).parent_path()), linear(InLinearLight(input)), report(report),
+          progress(progress), lookOfMaterial(scene.mNumMaterials + 1, -1)
     {
     }
 
@@ -80,7 +99,9 @@ public:
              TextureAtlas& atlas, std::string& error)
     {
         SortParts(parts, vertices);
-        if (ImageAlone())
+        const bool alone = ImageAlone();
+        ReportImages();
+        if (alone)
         {
             Look& look = *std::find_if(looks.begin(), looks.end(), [](const Look& l) { return l.used; });
             Image image;
@@ -100,6 +121,14 @@ public:
     }
 
 private:
+    void ReportImages()
+    {
+        images = static_cast<int>(std::count_if(looks.begin(), looks.end(), [](const Look& look) {
+            return look.used && look.kind == LookKind::Image;
+        }));
+        progress.Stage(images == 0 ? "baking the texture" : images == 1 ? "baking 1 image" : "baking " + std::to_string(images) + " images");
+    }
+
     // Which look each part takes, and whether its coordinates allow a tile.
     void SortParts(const std::vector<TriangleListBuilder::Part>& parts, const std::vector<ModelVertex>& vertices)
     {
@@ -148,7 +177,7 @@ private:
                 material.GetTexture(aiTextureType_BASE_COLOR, 0, &text) == AI_SUCCESS)
                 image = text.C_Str();
         }
-        const Rgba colour = TextureAtlas::ColourOf(look.factor);
+        const Rgba colour = ColourFactor(look.factor, linear).Colour();
         std::string key = std::string(colour.begin(), colour.end());
         if (!image.empty())
             OpenImage(look, image, key);
@@ -224,8 +253,8 @@ private:
                 aiColor4D sum(0, 0, 0, 0);
                 for (unsigned int k = 0; k < 3; ++k)
                     sum = sum + mesh.mColors[0][face.mIndices[k]];
-                colours.push_back(Unit(sum.r / 3) | std::uint32_t(Unit(sum.g / 3)) << 8 |
-                                  std::uint32_t(Unit(sum.b / 3)) << 16 | 0xFF000000u);
+                colours.push_back(Display(sum.r / 3) | std::uint32_t(Display(sum.g / 3)) << 8 |
+                                  std::uint32_t(Display(sum.b / 3)) << 16 | 0xFF000000u);
             }
         }
         for (int bits = 8;; --bits)
@@ -235,6 +264,13 @@ private:
             if (palette.size() <= std::size_t(MaxPaletteSide) * MaxPaletteSide || bits == 1)
                 break;
         }
+    }
+
+    // A colour channel as Engine's texel; in linear light the mean of the
+    // corners is taken before encoding, as light adds up.
+    std::uint8_t Display(float value) const
+    {
+        return linear ? SrgbCurve::Encode(value) : Unit(value);
     }
 
     void MakePalette(const std::vector<std::uint32_t>& colours, std::uint32_t mask)
@@ -258,7 +294,7 @@ private:
             {
                 look.tile = tiles.size();
                 const bool image = look.kind == LookKind::Image;
-                tiles.push_back({image ? TilePacker::SideFor(look.width, look.height) : ColourSide});
+                tiles.push_back({image ? std::max(MinImageSide, TilePacker::SideFor(look.width, look.height)) : ColourSide});
             }
         if (!palette.empty())
         {
@@ -289,15 +325,22 @@ private:
             if (!look.used)
                 continue;
             const Tile& tile = tiles[look.tile];
+            const ColourFactor factor(look.factor, linear);
             Image image;
             if (look.kind != LookKind::Colour && !Decode(look, image))
                 look.kind = LookKind::Colour;
             if (look.kind == LookKind::Image)
-                look.kind = atlas.Place(image, tile, look.factor) ? LookKind::Image : LookKind::Colour;
+                progress.Fraction(double(++decoded) / images);
+            // Shrunk to a few texels, a tile has no room for an image and its margin.
+            look.region = TextureAtlas::ImageRegion(tile, image.width, image.height);
+            if (look.kind == LookKind::Image && look.region.width == 0)
+                look.kind = LookKind::MeanColour;
+            if (look.kind == LookKind::Image)
+                look.kind = atlas.Place(image, tile, factor) ? LookKind::Image : LookKind::Colour;
             if (look.kind == LookKind::MeanColour)
-                atlas.Fill(tile, TextureAtlas::MeanColour(image, look.factor));
+                atlas.Fill(tile, TextureAtlas::MeanColour(image, factor));
             if (look.kind == LookKind::Colour)
-                atlas.Fill(tile, TextureAtlas::ColourOf(look.factor));
+                atlas.Fill(tile, factor.Colour());
         }
         if (!palette.empty())
         {
@@ -328,8 +371,9 @@ private:
         return false;
     }
 
-    // Into a tile of an image, inset by half a texel so that the filter does
-    // not reach the neighbour at the tile's edge; to the centre of a colour.
+    // Onto an image's region, edge to edge: its margin keeps the filter
+    // inside the tile. To the centre of a colour's tile, whose every level
+    // down to its 1 x 1 is that colour.
     void PointIntoTiles(std::vector<ModelVertex>& vertices, const TextureAtlas& atlas) const
     {
         const float width = static_cast<float>(atlas.Width()), height = static_cast<float>(atlas.Height());
@@ -337,12 +381,16 @@ private:
         {
             const Look& look = looks[static_cast<std::size_t>(index)];
             const Tile& tile = tiles[look.tile];
-            const float inner = look.kind == LookKind::Image ? static_cast<float>(tile.side - 1) : 0.0f;
-            const float start = look.kind == LookKind::Image ? 0.5f : static_cast<float>(tile.side) / 2;
+            const float half = static_cast<float>(tile.side) / 2;
+            const bool image = look.kind == LookKind::Image;
+            const float x = image ? static_cast<float>(look.region.x) : static_cast<float>(tile.x) + half;
+            const float y = image ? static_cast<float>(look.region.y) : static_cast<float>(tile.y) + half;
+            const float w = image ? static_cast<float>(look.region.width) : 0.0f;
+            const float h = image ? static_cast<float>(look.region.height) : 0.0f;
             for (std::size_t v = part.first; v < part.first + part.count; ++v)
             {
-                vertices[v].tu = (static_cast<float>(tile.x) + start + Clamped(vertices[v].tu) * inner) / width;
-                vertices[v].tv = (static_cast<float>(tile.y) + start + Clamped(vertices[v].tv) * inner) / height;
+                vertices[v].tu = (x + Clamped(vertices[v].tu) * w) / width;
+                vertices[v].tv = (y + Clamped(vertices[v].tv) * h) / height;
             }
         }
         std::size_t triangle = 0;
@@ -366,7 +414,8 @@ private:
         report.images = 1;
         const double scale = std::min(1.0, double(TilePacker::MaxSide) / std::max(image.width, image.height));
         const auto scaled = [scale](int size) { return std::max(1u, static_cast<std::uint32_t>(std::lround(size * scale))); };
-        if (!atlas.Allocate(scaled(image.width), scaled(image.height)) || !atlas.Cover(image, look.factor))
+        if (!atlas.Allocate(scaled(image.width), scaled(image.height)) ||
+            !atlas.Cover(image, ColourFactor(look.factor, linear)))
         {
             error = "not enough memory for the texture";
             return false;
@@ -377,7 +426,11 @@ private:
 
     const aiScene& scene;
     const fs::path folder;
+    const bool linear;
     MaterialBaker::Report& report;
+    Progress& progress;
+    int images = 0;
+    int decoded = 0;
     std::vector<int> lookOfMaterial; // one more than materials: meshes without one
     std::vector<Look> looks;
     std::map<std::string, int> lookByKey;
@@ -392,8 +445,9 @@ private:
 
 bool MaterialBaker::Bake(const aiScene& scene, const std::string& input,
                          const std::vector<TriangleListBuilder::Part>& parts, std::vector<ModelVertex>& vertices,
-                         TextureAtlas& atlas, Report& report, std::string& error)
+                         TextureAtlas& atlas, Report& report, std::string& error, Progress* progress)
 {
-    Bakery bakery(scene, input, report);
+    Progress none;
+    Bakery bakery(scene, input, report, progress != nullptr ? *progress : none);
     return bakery.Run(parts, vertices, atlas, error);
 }

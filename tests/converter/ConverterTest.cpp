@@ -81,8 +81,8 @@ Outcome Convert(const std::string& scratch, const std::vector<std::string>& argu
 
 long long Triangles(const Outcome& run)
 {
-    const std::size_t end = run.out.find(" triangles, ");
-    return end == std::string::npos ? -1 : std::atoll(run.out.c_str() + run.out.rfind(' ', end - 1) + 1);
+    std::smatch count;
+    return std::regex_search(run.out, count, std::regex(" ([0-9]+) triangles?, ")) ? std::stoll(count[1]) : -1;
 }
 
 std::vector<ModelVertex> ReadModel(const std::string& path)
@@ -261,6 +261,15 @@ const ConventionCase ConventionCases[] = {
          ASSERT_EQ(std::system(("convert -size 2x2 xc:red 'png:" + f.Path("skin.png").string() + "'").c_str()), 0);
      },
      "box.obj", {"--keep-size"}, "normals from the file", {{2, 3, -1.5}}},
+    // For an image of the user's own: a colour's tile would take them all.
+    {"OBJ box of one colour, its texture coordinates kept, no texture baked, an earlier one left",
+     [](const TempFolder& f) {
+         Write(f.Path("box.obj"), "mtllib box.mtl\nusemtl red\n" + ObjBox(true));
+         Write(f.Path("box.mtl"), "newmtl red\nKd 1 0 0\n");
+         Write(f.Path("model.dds"), "earlier");
+     },
+     "box.obj", {"--keep-size", "--keep-coordinates"}, "normals from the file; texture coordinates as they are, no texture baked",
+     {{2, 3, -1.5}}},
     {"OBJ box with a line and a point, fitted",
      [](const TempFolder& f) { Write(f.Path("box.obj"), ObjBox(false, "l 1 7\np 2\n")); }, "box.obj", {},
      "normals generated (smooth)", {}},
@@ -312,6 +321,10 @@ TEST(ConverterConventions, ModelsComeOutInEngineConventions)
         const Outcome run = Convert(folder.Path(), arguments);
         ASSERT_EQ(run.code, 0) << run.err;
         EXPECT_NE(run.out.find(row.normals), std::string::npos) << run.out;
+        if (std::count(row.options.begin(), row.options.end(), "--keep-coordinates"))
+        {
+            EXPECT_EQ(Read(folder.Path("model.dds")), "earlier");
+        }
         const std::vector<ModelVertex> model = ReadModel(folder.Path("model.txt"));
         ASSERT_EQ(model.size(), 36u * std::max<std::size_t>(1, row.keptCentres.size()));
         EXPECT_EQ(3 * Triangles(run), static_cast<long long>(model.size())) << run.out;
@@ -372,10 +385,30 @@ struct Texture
         const char* t = levels[level].data() + 4 * (std::size_t(y) * w + x);
         return {std::uint8_t(t[0]), std::uint8_t(t[1]), std::uint8_t(t[2]), std::uint8_t(t[3])};
     }
-    // The texel a vertex's coordinates fall in.
-    Texel AtVertex(std::uint32_t level, const ModelVertex& v) const
+    // As Engine's sampler reads it (D3D11_FILTER_MIN_MAG_MIP_LINEAR,
+    // D3D11_TEXTURE_ADDRESS_WRAP), by the rules Direct3D publishes: on a
+    // level, texel centres at half-integers and the four texels around
+    // (u * width - 1/2, v * height - 1/2) weighed by their distance, their
+    // addresses wrapped; a level of detail between two levels blends them
+    // linearly, clamped to the chain. 0 to 255.
+    std::array<double, 4> Sample(double u, double v, double lod) const
     {
-        return At(level, std::uint32_t(v.tu * width) >> level, std::uint32_t(v.tv * height) >> level);
+        lod = std::clamp(lod, 0.0, double(levels.size() - 1));
+        const auto level = std::uint32_t(lod);
+        std::array<double, 4> sum{}, next = lod > level ? Sample(u, v, level + 1.0) : sum;
+        const std::int64_t w = std::max(1u, width >> level), h = std::max(1u, height >> level);
+        const double x = u * w - 0.5, y = v * h - 0.5, fx = x - std::floor(x), fy = y - std::floor(y);
+        for (int corner = 0; corner < 4; ++corner)
+        {
+            const int i = corner % 2, j = corner / 2;
+            const Texel texel = At(level, std::uint32_t(((std::int64_t(std::floor(x)) + i) % w + w) % w),
+                                   std::uint32_t(((std::int64_t(std::floor(y)) + j) % h + h) % h));
+            for (int c = 0; c < 4; ++c)
+                sum[c] += (i ? fx : 1 - fx) * (j ? fy : 1 - fy) * texel[c];
+        }
+        for (int c = 0; c < 4; ++c)
+            sum[c] += (lod - level) * (next[c] - sum[c]);
+        return sum;
     }
 };
 
@@ -412,40 +445,6 @@ Texture ReadTexture(const std::string& path, bool alsoByImageMagick = true)
     return texture;
 }
 
-// The largest aligned power-of-two square around (x, y) of the top level
-// that holds one colour: a flat tile.
-std::uint32_t FlatTileSide(const Texture& texture, std::uint32_t x, std::uint32_t y)
-{
-    std::uint32_t side = 1;
-    for (std::uint32_t next = 2; next <= std::min(texture.width, texture.height); next *= 2)
-    {
-        const std::uint32_t x0 = x / next * next, y0 = y / next * next;
-        for (std::uint32_t j = y0; j < y0 + next; ++j)
-            for (std::uint32_t i = x0; i < x0 + next; ++i)
-                if (texture.At(0, i, j) != texture.At(0, x, y))
-                    return side;
-        side = next;
-    }
-    return side;
-}
-
-// Each triangle left of x = 0 shows left, each right of it right: at its
-// coordinates on the top level, and on its tile's own last level.
-void ExpectSidesShow(const std::vector<ModelVertex>& model, const Texture& texture, const Texel& left, const Texel& right)
-{
-    ASSERT_FALSE(texture.levels.empty());
-    for (std::size_t k = 0; k < model.size(); ++k)
-    {
-        const Texel& expected = model[k - k % 3].x + model[k - k % 3 + 1].x + model[k - k % 3 + 2].x < 0 ? left : right;
-        const std::uint32_t x = std::uint32_t(model[k].tu * texture.width), y = std::uint32_t(model[k].tv * texture.height);
-        EXPECT_EQ(texture.At(0, x, y), expected) << "vertex " << k;
-        int level = 0;
-        for (std::uint32_t side = FlatTileSide(texture, x, y); side > 1; side /= 2)
-            ++level;
-        EXPECT_EQ(texture.AtVertex(level, model[k]), expected) << "vertex " << k << ", level " << level;
-    }
-}
-
 // Two quads, x < 0 with material left, x > 0 with right; texture
 // coordinates from low to high when asked for.
 std::string TwoQuadsObj(bool coordinates = false, int low = 0, int high = 1)
@@ -467,12 +466,190 @@ void MagickImage(const TempFolder& f, const std::string& name, const std::string
     ASSERT_EQ(std::system(("convert " + drawing + " -depth 8 'png24:" + f.Path(name).string() + "'").c_str()), 0);
 }
 
+// A square image of texel(x, y), rows from the top, as ImageMagick writes it.
+using TexelOf = Texel (*)(int x, int y);
+void PngOf(const TempFolder& f, const std::string& name, int side, TexelOf texel)
+{
+    std::string texels;
+    for (int i = 0; i < side * side; ++i)
+        texels += {char(texel(i % side, i / side)[0]), char(texel(i % side, i / side)[1]), char(texel(i % side, i / side)[2])};
+    Write(f.Path("texels.rgb"), texels);
+    const std::string size = std::to_string(side) + "x" + std::to_string(side);
+    ASSERT_EQ(std::system(("cd '" + f.Path().string() + "' && convert -size " + size + " -depth 8 rgb:texels.rgb png24:" + name).c_str()), 0);
+}
+
+// glTF: a quad for each side (left from x = -2 to -1, right from 1 to 2, y
+// from 0 to 1) with its material (JSON), texture coordinates over its image
+// (u = x less its left edge, v = 1 - y: glTF's v runs from the top), linear
+// vertex colours (RGB at four corners), or its first triangle alone.
+struct GltfSide
+{
+    std::string material;
+    bool coordinates = false;
+    std::vector<float> colours = {};
+    int triangles = 2;
+};
+
+void WriteGltfSides(const TempFolder& f, const std::vector<GltfSide>& sides, const std::string& extra = "")
+{
+    std::string bin, views, accessors, meshes, materials;
+    int count = 0, materialCount = 0;
+    const auto add = [&](const void* data, std::size_t bytes, const std::string& accessor) {
+        const std::string n = std::to_string(count), sep = count++ ? "," : "";
+        views += sep + R"({"buffer":0,"byteOffset":)" + std::to_string(bin.size()) + R"(,"byteLength":)" + std::to_string(bytes) + "}";
+        accessors += sep + R"({"bufferView":)" + n + R"(,"componentType":)" + accessor + "}";
+        bin.append(static_cast<const char*>(data), bytes).append((4 - bytes % 4) % 4, '\0');
+        return n;
+    };
+    for (std::size_t s = 0; s < sides.size(); ++s)
+    {
+        const float x0 = s == 0 ? -2.0f : 1.0f;
+        const float positions[] = {x0, 0, 0, x0, 1, 0, x0 + 1, 0, 0, x0 + 1, 1, 0}, coordinates[] = {0, 1, 0, 0, 1, 1, 1, 0};
+        const std::uint16_t indices[] = {0, 2, 1, 1, 2, 3};
+        std::string mesh = R"({"primitives":[{"attributes":{"POSITION":)" +
+                           add(positions, 48, "5126,\"type\":\"VEC3\",\"count\":4,\"min\":[" + std::to_string(x0) + ",0,0],\"max\":[" + std::to_string(x0 + 1) + ",1,0]");
+        if (sides[s].coordinates)
+            mesh += R"(,"TEXCOORD_0":)" + add(coordinates, 32, R"(5126,"type":"VEC2","count":4)");
+        if (!sides[s].colours.empty())
+            mesh += R"(,"COLOR_0":)" + add(sides[s].colours.data(), 48, R"(5126,"type":"VEC3","count":4)");
+        mesh += R"(},"indices":)" + add(indices, 6u * sides[s].triangles, R"(5123,"type":"SCALAR","count":)" + std::to_string(3 * sides[s].triangles));
+        if (!sides[s].material.empty())
+        {
+            mesh += R"(,"material":)" + std::to_string(materialCount);
+            materials += (materialCount++ ? "," : "") + sides[s].material;
+        }
+        meshes += (s ? "," : "") + mesh + "}]}";
+    }
+    Write(f.Path("m.bin"), bin);
+    Write(f.Path("m.gltf"), R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0)" + std::string(sides.size() > 1 ? ",1" : "") +
+                                R"(]}],"nodes":[{"mesh":0})" + (sides.size() > 1 ? R"(,{"mesh":1})" : "") + R"(],"meshes":[)" + meshes + "]" +
+                                (materials.empty() ? "" : R"(,"materials":[)" + materials + "]") + extra +
+                                R"(,"buffers":[{"uri":"m.bin","byteLength":)" + std::to_string(bin.size()) + R"(}],"bufferViews":[)" +
+                                views + R"(],"accessors":[)" + accessors + "]}");
+}
+
+// Binary PLY of count triangles, each corner with its position and colour.
+using CornerOf = void (*)(std::size_t triangle, int corner, float position[3], std::uint8_t rgb[3]);
+void WritePly(const TempFolder& f, std::size_t count, CornerOf corner)
+{
+    std::string ply = "ply\nformat binary_little_endian 1.0\nelement vertex " + std::to_string(3 * count) +
+                      "\nproperty float x\nproperty float y\nproperty float z\nproperty uchar red\nproperty uchar green\n"
+                      "property uchar blue\nelement face " + std::to_string(count) + "\nproperty list uchar int vertex_indices\nend_header\n";
+    float position[3];
+    std::uint8_t rgb[3];
+    for (std::size_t k = 0; k < 3 * count; ++k)
+    {
+        corner(k / 3, int(k % 3), position, rgb);
+        ply.append(reinterpret_cast<const char*>(position), 12).append(reinterpret_cast<const char*>(rgb), 3);
+    }
+    for (std::int32_t k = 0; k < std::int32_t(3 * count); k += 3)
+    {
+        const std::int32_t face[3] = {k, k + 1, k + 2};
+        ply.append(1, '\3').append(reinterpret_cast<const char*>(face), 12);
+    }
+    Write(f.Path("m.ply"), ply);
+}
+
+// What a triangle shows: a colour tile (4 x 4 of one colour); a palette
+// texel within step of a colour; or an image, side x side texels (after the
+// material's colour), on a tile of tileSide.
+struct Look
+{
+    Look(int r = 0, int g = 0, int b = 0, int a = 255, int step = 0) : colour{r, g, b, a}, step(step) {}
+    Look(TexelOf image, int side, std::uint32_t tileSide) : image(image), side(side), tileSide(tileSide) {}
+
+    Texel colour = {};
+    int step = 0;
+    TexelOf image = nullptr;
+    int side = 0;
+    std::uint32_t tileSide = 0;
+};
+
+// The lowest and highest of each channel among the image's texels that a
+// sample at (u, v) of the image may take from. Bilinear on level L, it reads
+// texels whose centres lie within one of its own, 1.5 x 2^L top-level texels,
+// and the blend reaches level L + 1; an image scaled into its tile also
+// takes from the filter's reach, two texels of the smaller image.
+std::array<Texel, 2> Reachable(const Look& look, double u, double v, double lod, double regionSide)
+{
+    const double scale = look.side / regionSide, scaled = std::lround(regionSide) == look.side ? 0 : 2 * std::max(1.0, scale);
+    const double reach = 1.5 * std::exp2(std::ceil(lod)) * scale + scaled;
+    const auto index = [&](double at) { return std::clamp(int(std::floor(at * look.side)), 0, look.side - 1); };
+    std::array<Texel, 2> range = {Texel{255, 255, 255, 255}, Texel{0, 0, 0, 255}};
+    for (int y = index(v - reach / look.side); y <= index(v + reach / look.side); ++y)
+        for (int x = index(u - reach / look.side); x <= index(u + reach / look.side); ++x)
+            for (int c = 0; c < 3; ++c)
+            {
+                range[0][c] = std::min(range[0][c], look.image(x, y)[c]);
+                range[1][c] = std::max(range[1][c], look.image(x, y)[c]);
+            }
+    return range;
+}
+
+// Engine's sampler at a triangle's corners and centre. A colour tile gives
+// its colour exactly on every level down to its 1 x 1 and between them; a
+// palette texel its colour on the top level. An image tile, on every level
+// where it is at least 16 texels wide and halfway to the next, gives what
+// the image's texels around that spot may give, within one step: rounding
+// against the hand calculation, and the scaling filter's overshoot, which
+// these smooth images keep below it. Always opaque, so nothing of the
+// texture's empty texels. An image's (u, v) at a point is x less its quad's
+// left edge, and 1 - y. False after the first sample that fails.
+bool ExpectShows(const ModelVertex* triangle, const Look& look, const Texture& texture)
+{
+    ModelVertex centre{};
+    for (int k = 0; k < 3; ++k)
+        for (float ModelVertex::*field : {&ModelVertex::x, &ModelVertex::y, &ModelVertex::tu, &ModelVertex::tv})
+            centre.*field += triangle[k].*field / 3;
+    const auto [low, high] = std::minmax({triangle[0].tu, triangle[1].tu, triangle[2].tu});
+    const double lastLod = look.image ? std::log2(look.tileSide / 16.0) + 0.5 : look.step ? 0 : 2;
+    for (const ModelVertex* point : {triangle, triangle + 1, triangle + 2, static_cast<const ModelVertex*>(&centre)})
+        for (double lod = 0; lod <= lastLod; lod += 0.5)
+        {
+            const std::array<Texel, 2> range = look.image ? Reachable(look, point->x - (point->x < 0 ? -2 : 1), 1 - point->y, lod,
+                                                                      (high - low) * texture.width)
+                                                          : std::array<Texel, 2>{look.colour, look.colour};
+            const double slack = look.image ? 1 : std::max(0, look.step - 1) + 1e-9;
+            const std::array<double, 4> seen = texture.Sample(point->tu, point->tv, lod);
+            for (int c = 0; c < 4; ++c)
+                if (seen[c] < range[0][c] - slack || seen[c] > range[1][c] + slack)
+                {
+                    ADD_FAILURE() << "at (" << point->x << ", " << point->y << "), level of detail " << lod << ", channel " << c
+                                  << ": " << seen[c] << ", not " << range[0][c] << " to " << range[1][c];
+                    return false;
+                }
+        }
+    return true;
+}
+
+// Smooth images, their blues far apart, each changing along both axes.
+Texel Rising(int x, int y) { return {4 * x, 4 * y, 32, 255}; }
+Texel Falling(int x, int y) { return {255 - 4 * y, 128, 200 + x / 2, 255}; }
+Texel Mixed(int x, int y) { return {(8 * y + x) * 4, 255 - (8 * y + x) * 3, x * 30, 255}; }
+
+// Its corners are its colour less one red step, itself and one more: over
+// 2^20 distinct means, more than a 1024 x 1024 palette holds; 7 bits a
+// channel hold them (128 x 128 x 9), a step of 2.
+Look PaletteLook(double x) { return {int(1 + std::size_t(x) % 254), int(std::size_t(x) / 254 % 256), int(std::size_t(x) / 254 / 256), 255, 2}; }
+
+// A 4 x 4 olive image in Maps/ on the left quad, named as given, times the
+// colour (1, 0.5, 1).
+void OliveNamed(const TempFolder& f, const std::string& name)
+{
+    fs::create_directory(f.Path("Maps"));
+    MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
+    Write(f.Path("m.obj"), TwoQuadsObj(true));
+    Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd " + name + "\n" + RightBlue);
+}
+
 struct MaterialCase
 {
     const char* name;
     void (*writeInput)(const TempFolder&);
     const char* summary;
-    Texel left, right;
+    Look left, right;
+    const char* input = "m.obj";
+    Look (*lookAt)(double x) = nullptr; // instead of left and right, by the triangle's centre
 };
 
 const MaterialCase MaterialCases[] = {
@@ -482,33 +659,16 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\n" + std::string(RightBlue));
      },
      "2 tiles (2 colours)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    // Windows tools write backslashes, another case, paths from the root of
+    // the drive the model was made on; Blender "//" for the file's folder.
     {"an image named the Windows way, in another case, times the colour",
-     [](const TempFolder& f) {
-         fs::create_directory(f.Path("Maps"));
-         MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
-         Write(f.Path("m.obj"), TwoQuadsObj(true));
-         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd .\\maps\\OLIVE.png\n" + std::string(RightBlue));
-     },
-     "2 tiles (1 image, 1 colour)", {10, 100, 30, 255}, {0, 0, 255, 255}},
-    // Windows tools write paths from the root of the drive the model was
-    // made on, Blender "//" for the .blend file's folder.
+     [](const TempFolder& f) { OliveNamed(f, ".\\maps\\OLIVE.png"); }, "2 tiles (1 image, 1 colour)",
+     {[](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, {0, 0, 255, 255}},
     {"an image named from the root, up a folder and down again",
-     [](const TempFolder& f) {
-         fs::create_directory(f.Path("Maps"));
-         MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
-         Write(f.Path("m.obj"), TwoQuadsObj(true));
-         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd \\..\\" + f.Path().filename().string() +
-                                      "\\maps\\OLIVE.png\n" + RightBlue);
-     },
-     "2 tiles (1 image, 1 colour)", {10, 100, 30, 255}, {0, 0, 255, 255}},
-    {"an image named from Blender's folder of the file",
-     [](const TempFolder& f) {
-         fs::create_directory(f.Path("Maps"));
-         MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
-         Write(f.Path("m.obj"), TwoQuadsObj(true));
-         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd //Maps/olive.png\n" + std::string(RightBlue));
-     },
-     "2 tiles (1 image, 1 colour)", {10, 100, 30, 255}, {0, 0, 255, 255}},
+     [](const TempFolder& f) { OliveNamed(f, "\\..\\" + f.Path().filename().string() + "\\maps\\OLIVE.png"); },
+     "2 tiles (1 image, 1 colour)", {[](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, {0, 0, 255, 255}},
+    {"an image named from Blender's folder of the file", [](const TempFolder& f) { OliveNamed(f, "//Maps/olive.png"); },
+     "2 tiles (1 image, 1 colour)", {[](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, {0, 0, 255, 255}},
     {"an image repeated beside a colour gives its mean colour",
      [](const TempFolder& f) {
          MagickImage(f, "four.png", "-size 1x1 xc:red xc:blue +append \\( xc:white xc:black +append \\) -append");
@@ -523,6 +683,68 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\nmap_Kd gone.png\nnewmtl right\nKd 0 0 1\nmap_Kd junk.png\n");
      },
      "missing: gone.png; unreadable: junk.png (not an image the converter reads)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    {"two images edge to edge, their tiles on the texture's edges",
+     [](const TempFolder& f) {
+         PngOf(f, "rising.png", 64, Rising);
+         PngOf(f, "falling.png", 64, Falling);
+         Write(f.Path("m.obj"), TwoQuadsObj(true));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 1 1\nmap_Kd rising.png\nnewmtl right\nKd 1 1 1\nmap_Kd falling.png\n");
+     },
+     "128 x 64: 2 tiles (2 images)", {Rising, 64, 64}, {Falling, 64, 64}},
+    // Assimp hands an image of a data URI over as one inside the file.
+    {"glTF: an image inside the file beside a colour",
+     [](const TempFolder& f) {
+         PngOf(f, "i.png", 8, Mixed);
+         const std::string png = Shell("base64 -w0 '" + f.Path("i.png").string() + "'");
+         fs::remove(f.Path("i.png"));
+         WriteGltfSides(f, {{R"({"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}})", true},
+                            {R"({"pbrMetallicRoughness":{"baseColorFactor":[0,1,0,1]}})"}},
+                        R"(,"textures":[{"source":0}],"images":[{"uri":"data:image/png;base64,)" + png + "\"}]");
+     },
+     "2 tiles (1 image, 1 colour)", {Mixed, 8, 16}, {0, 255, 0, 255}, "m.gltf"},
+    // 2CylinderEngine.glb's Material_23 and Material_22, as glTF viewers show them.
+    {"glTF: linear colour factors encoded for the screen",
+     [](const TempFolder& f) {
+         WriteGltfSides(f, {{R"({"pbrMetallicRoughness":{"baseColorFactor":[0,0.561,0.85,1]}})"},
+                            {R"({"pbrMetallicRoughness":{"baseColorFactor":[0,0.425,0.425,1]}})"}});
+     },
+     "2 tiles (2 colours)", {0, 197, 237, 255}, {0, 174, 174, 255}, "m.gltf"},
+    // (200, 100, 50) times (0.5, 1, 0.25) in linear light, encoded again;
+    // (0.5, 0.2, 0.05) encoded.
+    {"glTF: an image times its factor in linear light",
+     [](const TempFolder& f) {
+         MagickImage(f, "flat.png", "-size 4x4 xc:'rgb(200,100,50)'");
+         WriteGltfSides(f, {{R"({"pbrMetallicRoughness":{"baseColorTexture":{"index":0},"baseColorFactor":[0.5,1,0.25,1]}})", true},
+                            {R"({"pbrMetallicRoughness":{"baseColorFactor":[0.5,0.2,0.05,1]}})"}},
+                        R"(,"textures":[{"source":0}],"images":[{"uri":"flat.png"}])");
+     },
+     "2 tiles (1 image, 1 colour)", {[](int, int) { return Texel{146, 100, 22, 255}; }, 4, 16}, {188, 124, 63, 255}, "m.gltf"},
+    {"PLY vertex colours: each triangle the mean of its corners",
+     [](const TempFolder& f) {
+         WritePly(f, 2, [](std::size_t t, int k, float* p, std::uint8_t* rgb) {
+             const std::uint8_t colours[2][3][3] = {{{255, 0, 0}, {255, 0, 0}, {0, 0, 255}}, {{30, 60, 90}, {60, 90, 120}, {90, 120, 150}}};
+             std::copy(colours[t][k], colours[t][k] + 3, rgb);
+             p[0] = (t == 0 ? -2.0f : 1.0f) + float(k == 1);
+             p[1] = float(k == 2);
+             p[2] = 0;
+         });
+     },
+     "1 tile (vertex colours)", {170, 0, 85, 255, 1}, {60, 90, 120, 255, 1}, "m.ply"},
+    {"glTF vertex colours: the mean of the corners in linear light, encoded",
+     [](const TempFolder& f) { WriteGltfSides(f, {{"", false, {1, 0, 0, 1, 0, 0, 0, 0, 1, 1, 0, 0}, 1}}); },
+     "1 mesh, 1 triangle, 3 vertices", {213, 0, 156, 255, 1}, {}, "m.gltf"},
+    {"more vertex colours than the palette holds",
+     [](const TempFolder& f) {
+         WritePly(f, 1100000, [](std::size_t t, int k, float* p, std::uint8_t* rgb) {
+             const Texel mean = PaletteLook(double(t)).colour;
+             for (int c = 0; c < 3; ++c)
+                 rgb[c] = std::uint8_t(mean[c] + (c == 0 ? k - 1 : 0));
+             p[0] = float(t) + (k == 1 ? 0.5f : 0.0f);
+             p[1] = float(k == 2);
+             p[2] = float(k == 1);
+         });
+     },
+     "1 tile (vertex colours)", {}, {}, "m.ply", PaletteLook},
 };
 }
 
@@ -533,115 +755,45 @@ TEST(ConverterMaterials, EachMaterialShowsInItsOwnTileAtEveryLevel)
         SCOPED_TRACE(row.name);
         TempFolder folder;
         row.writeInput(folder);
-        const Outcome run = Convert(folder.Path(), {"--keep-size", folder.Path("m.obj"), folder.Path("m.txt")});
+        const Outcome run = Convert(folder.Path(), {"--keep-size", "--flat-normals", folder.Path(row.input), folder.Path("m.txt")}, 120);
         ASSERT_EQ(run.code, 0) << run.err;
         EXPECT_NE(run.out.find("; texture " + folder.Path("m.dds").string() + ", "), std::string::npos) << run.out;
         EXPECT_NE(run.out.find(row.summary), std::string::npos) << run.out;
-        ExpectSidesShow(ReadModel(folder.Path("m.txt")), ReadTexture(folder.Path("m.dds")), row.left, row.right);
+        const std::vector<ModelVertex> model = ReadModel(folder.Path("m.txt"));
+        const Texture texture = ReadTexture(folder.Path("m.dds"));
+        ASSERT_FALSE(model.empty() || texture.levels.empty());
+        for (std::size_t t = 0; t < model.size(); t += 3)
+        {
+            const double x = (double(model[t].x) + model[t + 1].x + model[t + 2].x) / 3;
+            if (!ExpectShows(&model[t], row.lookAt ? row.lookAt(x) : x < 0 ? row.left : row.right, texture))
+                break;
+        }
     }
 }
 
-// glTF with its image inside (a data URI: Assimp hands it over embedded), on
-// a quad beside a green one. ImageMagick encodes the texels; the tile holds
-// them as they were, each corner's coordinates fall on its corner texel, and
-// the tile's last level is their mean.
-TEST(ConverterMaterials, AnImageInsideTheFileFillsItsTile)
-{
-    TempFolder folder;
-    std::string texels;
-    for (int i = 0; i < 64; ++i)
-        texels += {char(i * 4), char(255 - i * 3), char(i % 8 * 30), '\xff'};
-    Write(folder.Path("texels.rgba"), texels);
-    ASSERT_EQ(std::system(("cd '" + folder.Path().string() + "' && convert -size 8x8 -depth 8 rgba:texels.rgba png:i.png").c_str()), 0);
-    const std::string png = Shell("base64 -w0 '" + folder.Path("i.png").string() + "'");
-    std::string bin;
-    auto put = [&bin](float value) { bin.append(reinterpret_cast<const char*>(&value), sizeof value); };
-    for (float x : {-2.0f, -1.0f, 1.0f, 2.0f}) // two quads' corners, then coordinates for the first
-        for (float y : {0.0f, 1.0f})
-            for (float value : {x, y, 0.0f})
-                put(value);
-    for (float uv : {0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0.0f}) // glTF's v runs from the top
-        put(uv);
-    for (std::uint16_t i : {0, 2, 1, 1, 2, 3})
-        bin.append(reinterpret_cast<const char*>(&i), 2);
-    Write(folder.Path("q.bin"), bin);
-    Write(folder.Path("q.gltf"),
-          R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,1]}],"nodes":[{"mesh":0},{"mesh":1}],)"
-          R"("meshes":[{"primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":2},"indices":3,"material":0}]},)"
-          R"({"primitives":[{"attributes":{"POSITION":1},"indices":3,"material":1}]}],)"
-          R"("materials":[{"pbrMetallicRoughness":{"baseColorTexture":{"index":0}}},)"
-          R"({"pbrMetallicRoughness":{"baseColorFactor":[0,1,0,1]}}],)"
-          R"("textures":[{"source":0}],"images":[{"uri":"data:image/png;base64,)" + png + R"("}],)"
-          R"("buffers":[{"uri":"q.bin","byteLength":140}],"bufferViews":[{"buffer":0,"byteLength":48},)"
-          R"({"buffer":0,"byteOffset":48,"byteLength":48},{"buffer":0,"byteOffset":96,"byteLength":32},)"
-          R"({"buffer":0,"byteOffset":128,"byteLength":12}],"accessors":[)"
-          R"({"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[-2,0,0],"max":[-1,1,0]},)"
-          R"({"bufferView":1,"componentType":5126,"count":4,"type":"VEC3","min":[1,0,0],"max":[2,1,0]},)"
-          R"({"bufferView":2,"componentType":5126,"count":4,"type":"VEC2"},)"
-          R"({"bufferView":3,"componentType":5123,"count":6,"type":"SCALAR"}]})");
-    fs::remove(folder.Path("i.png"));
-
-    const Outcome run = Convert(folder.Path(), {"--keep-size", folder.Path("q.gltf"), folder.Path("q.txt")});
-    ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_NE(run.out.find("2 tiles (1 image, 1 colour)"), std::string::npos) << run.out;
-    const std::vector<ModelVertex> model = ReadModel(folder.Path("q.txt"));
-    const Texture texture = ReadTexture(folder.Path("q.dds"));
-    ASSERT_EQ(model.size(), 12u);
-    ASSERT_FALSE(texture.levels.empty());
-    std::uint32_t x0 = 0, y0 = 0; // the image's top left corner is at (-2, 1)
-    for (const ModelVertex& v : model)
-        if (v.x == -2 && v.y == 1)
-        {
-            x0 = std::uint32_t(v.tu * texture.width);
-            y0 = std::uint32_t(v.tv * texture.height);
-        }
-    EXPECT_EQ(x0 % 8 + y0 % 8, 0u) << "an 8 x 8 tile at a multiple of 8";
-    int sums[3] = {0, 0, 0};
-    for (std::uint32_t i = 0; i < 64; ++i)
-    {
-        const Texel expected{std::uint8_t(texels[4 * i]), std::uint8_t(texels[4 * i + 1]), std::uint8_t(texels[4 * i + 2]), 255};
-        EXPECT_EQ(texture.At(0, x0 + i % 8, y0 + i / 8), expected) << "texel " << i;
-        for (int c = 0; c < 3; ++c)
-            sums[c] += expected[c];
-    }
-    for (const ModelVertex& v : model)
-    {
-        if (v.x > 0)
-        {
-            EXPECT_EQ(texture.AtVertex(0, v), (Texel{0, 255, 0, 255}));
-            continue;
-        }
-        const std::uint32_t i = (v.x == -1 ? 7 : 0) + (v.y == 0 ? 56 : 0); // the corner's texel
-        EXPECT_EQ(texture.AtVertex(0, v), texture.At(0, x0 + i % 8, y0 + i / 8)) << v.x << ", " << v.y;
-        const Texel mean = texture.AtVertex(3, v);
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(mean[c], sums[c] / 64.0, 2) << "channel " << c;
-    }
-}
-
-// An image shrunk into its tile: each texel the mean of the block it covers,
-// times the material's colour, opaque.
+// An image twice its room shrunk into its tile: each texel the mean of the
+// 2 x 2 block it covers, times the material's colour, opaque; the margin
+// (one texel for a tile of 16) repeats the edge texels outward.
 TEST(ConverterMaterials, AnImageLargerThanItsTileIsAveraged)
 {
     Image image;
-    image.width = image.height = 4;
-    for (int i = 0; i < 16; ++i)
-        image.rgba.insert(image.rgba.end(), {std::uint8_t(i * 16), std::uint8_t(255 - i), std::uint8_t(i % 4 * 80), 7});
-    std::vector<Tile> tiles = {{2}, {1}, {1}};
+    image.width = image.height = 28;
+    for (int y = 0; y < 28; ++y)
+        for (int x = 0; x < 28; ++x)
+            image.rgba.insert(image.rgba.end(), {std::uint8_t(8 * x), std::uint8_t(255 - 8 * y), std::uint8_t((x + y) % 2 * 200), 7});
+    std::vector<Tile> tiles = {{16}, {4}, {4}};
     std::uint32_t width = 0, height = 0;
     ASSERT_TRUE(TilePacker::Pack(tiles, width, height));
     TextureAtlas atlas;
     ASSERT_TRUE(atlas.Allocate(width, height));
     const float half[4] = {0.5f, 1, 1, 1};
-    ASSERT_TRUE(atlas.Place(image, tiles[0], half));
-    for (std::uint32_t y = 0; y < 2; ++y)
-        for (std::uint32_t x = 0; x < 2; ++x)
+    ASSERT_TRUE(atlas.Place(image, tiles[0], ColourFactor(half, false)));
+    for (std::uint32_t y = 0; y < 16; ++y)
+        for (std::uint32_t x = 0; x < 16; ++x)
         {
-            const int first = int(8 * y + 2 * x); // the block's top left texel
-            const int red = (16 * (4 * first + 10) / 4 + 1) / 2, green = 255 - (4 * first + 10) / 4;
-            const int blue = (80 * (4 * (first % 4) + 2) + 2) / 4;
+            const int i = std::clamp(int(x) - 1, 0, 13), j = std::clamp(int(y) - 1, 0, 13); // the block
             const std::uint8_t* texel = atlas.Levels().Data(0) + (tiles[0].y + y) * atlas.Levels().Level(0).rowPitch + 4 * (tiles[0].x + x);
-            EXPECT_EQ((Texel{texel[0], texel[1], texel[2], texel[3]}), (Texel{red, green, blue, 255})) << x << ", " << y;
+            EXPECT_EQ((Texel{texel[0], texel[1], texel[2], texel[3]}), (Texel{8 * i + 2, 251 - 16 * j, 100, 255})) << x << ", " << y;
         }
 }
 

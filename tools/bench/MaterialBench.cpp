@@ -189,7 +189,8 @@ bool MaterialBench::BakeInSteps(const aiScene& scene)
     Stopwatch sizes, packing, allocating, decoding, copying, scaling, levels, writing;
     std::vector<ImageSource> sources;
     std::vector<Tile> tiles;
-    const float factor[4] = {0.8f, 0.8f, 0.8f, 1};
+    const float tint[4] = {0.8f, 0.8f, 0.8f, 1};
+    const ColourFactor factor(tint, false);
     sizes.Start();
     for (unsigned int m = 0; m < scene.mNumMaterials; ++m)
     {
@@ -259,8 +260,8 @@ bool MaterialBench::BakeInSteps(const aiScene& scene)
     packing.Print("packing (TilePacker)");
     allocating.Print("atlas allocation");
     decoding.Print("decoding (read, PNG)");
-    copying.Print("filling tiles, copied");
-    scaling.Print("filling tiles, scaled");
+    copying.Print("filling tiles, full");
+    scaling.Print("filling tiles, halved");
     levels.Print("smaller levels");
     writing.Print("writing the DDS");
     std::printf("atlas: %u x %u, %u levels, texture %.1f MB\n", atlas.Width(), atlas.Height(),

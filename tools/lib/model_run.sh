@@ -4,7 +4,9 @@
 # prepare_model_run SCRATCH BUILD CONVERTER MODEL [IMAGE [CONVERTER_OPTION...]]
 # Makes SCRATCH/bin/Engine.exe beside a copy of BUILD/Engine and converts MODEL
 # into its model file; the texture the converter bakes beside it becomes
-# Engine's texture file, unless IMAGE names another. The texture loader goes by
+# Engine's texture file, unless IMAGE names another: then nothing is baked and
+# the model keeps its own texture coordinates (--keep-coordinates), so that the
+# image is mapped as the model's author mapped it. The texture loader goes by
 # the file's content: DDS, PNG, JPEG, BMP, GIF and TIFF are copied as they are,
 # anything else ImageMagick reads (models often name TGA files) is turned into
 # PNG. Prints the converter's summary and the texture used.
@@ -19,10 +21,9 @@ prepare_model_run() {
   cp "$build/bin/Engine.exe" "$scratch/bin/" && cp -R "$build/Engine" "$scratch/Engine" || return 1
 
   local data=$scratch/Engine/data summary
-  summary=$("$converter" "$@" "$model" "$data/cube.txt") || return 1
+  summary=$("$converter" ${image:+--keep-coordinates} "$@" "$model" "$data/cube.txt") || return 1
   echo "$summary"
   if [ -n "$image" ]; then
-    rm -f "$data/cube.dds"
     copy_texture "$image" "$data/seafloor.dds" || return 1
     echo "texture: $image"
   else
