@@ -1,10 +1,12 @@
 #include "TriangleListBuilder.h"
 
+#include "PositionIndex.h"
+
 #include <assimp/scene.h>
 
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
+#include <vector>
 #include <utility>
 
 static_assert(sizeof(ModelVertex) == 32, "Engine's limit counts 32-byte vertices");
@@ -83,30 +85,6 @@ void SetUnitNormal(ModelVertex& vertex, const Vector& v, const Vector& fallback)
     vertex.nz = 0;
 }
 
-struct PositionKey
-{
-    std::uint32_t bits[3];
-    bool operator==(const PositionKey& other) const { return std::memcmp(bits, other.bits, sizeof bits) == 0; }
-};
-
-struct PositionHash
-{
-    std::size_t operator()(const PositionKey& key) const
-    {
-        return (std::size_t(key.bits[0]) * 73856093u) ^ (std::size_t(key.bits[1]) * 19349663u) ^
-               (std::size_t(key.bits[2]) * 83492791u);
-    }
-};
-
-PositionKey KeyOf(const ModelVertex& vertex)
-{
-    // + 0.0f turns -0 into 0: one point, one key.
-    const float position[3] = {vertex.x + 0.0f, vertex.y + 0.0f, vertex.z + 0.0f};
-    PositionKey key;
-    std::memcpy(key.bits, position, sizeof key.bits);
-    return key;
-}
-
 // The corner's angle times the unit normal of its triangle: summed over the
 // triangles that meet at a point, the usual smooth normal, which a cube's
 // corner shares evenly among its three faces however they are cut.
@@ -124,27 +102,56 @@ Vector AngleWeightedNormal(const ModelVertex* triangle, int corner, const Vector
     return {face.x * weight, face.y * weight, face.z * weight};
 }
 
+// Until its normal is known, a vertex keeps its point's number where the
+// normal goes: no array of numbers beside the vertices.
+void KeepNumber(ModelVertex& vertex, std::uint32_t number)
+{
+    std::memcpy(&vertex.nx, &number, sizeof number);
+}
+
+std::uint32_t KeptNumber(const ModelVertex& vertex)
+{
+    std::uint32_t number;
+    std::memcpy(&number, &vertex.nx, sizeof number);
+    return number;
+}
+
+// At every point, the angle-weighted sum over all triangles that meet there,
+// each added in triangle order.
+std::vector<Vector> PointSums(ModelVertex* vertices, std::size_t count)
+{
+    std::uint32_t points = 0;
+    {
+        // A closed mesh has about one point for every six corners.
+        PositionIndex index(count / 4);
+        for (std::size_t k = 0; k < count; ++k)
+            KeepNumber(vertices[k], index.NumberOf(vertices[k]));
+        points = index.Count();
+    }
+    std::vector<Vector> sums(points, Vector{0, 0, 0});
+    for (std::size_t t = 0; t < count; t += 3)
+    {
+        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
+        for (int corner = 0; corner < 3; ++corner)
+        {
+            const Vector part = AngleWeightedNormal(vertices + t, corner, face);
+            Vector& sum = sums[KeptNumber(vertices[t + corner])];
+            sum = {sum.x + part.x, sum.y + part.y, sum.z + part.z};
+        }
+    }
+    return sums;
+}
+
 // The triangles' own normals (flat), or at every corner the angle-weighted
 // sum over all triangles that meet at its position (smooth).
 void GenerateNormals(ModelVertex* vertices, std::size_t count, bool flat)
 {
-    std::unordered_map<PositionKey, Vector, PositionHash> sums;
-    if (!flat)
-        for (std::size_t t = 0; t < count; t += 3)
-        {
-            const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
-            for (int corner = 0; corner < 3; ++corner)
-            {
-                const Vector part = AngleWeightedNormal(vertices + t, corner, face);
-                Vector& sum = sums.try_emplace(KeyOf(vertices[t + corner]), Vector{0, 0, 0}).first->second;
-                sum = {sum.x + part.x, sum.y + part.y, sum.z + part.z};
-            }
-        }
+    const std::vector<Vector> sums = flat ? std::vector<Vector>() : PointSums(vertices, count);
     for (std::size_t t = 0; t < count; t += 3)
     {
         const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
         for (std::size_t k = t; k < t + 3; ++k)
-            SetUnitNormal(vertices[k], flat ? face : sums[KeyOf(vertices[k])], face);
+            SetUnitNormal(vertices[k], flat ? face : sums[KeptNumber(vertices[k])], face);
     }
 }
 
@@ -262,13 +269,15 @@ bool TriangleListBuilder::FitToCube(std::vector<ModelVertex>& vertices, std::str
 {
     double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
     double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    // As fmin and fmax, which keep the first of equal values (-0 or 0), but
+    // inline: positions are finite.
     for (const ModelVertex& vertex : vertices)
     {
         const float position[3] = {vertex.x, vertex.y, vertex.z};
         for (int axis = 0; axis < 3; ++axis)
         {
-            low[axis] = std::fmin(low[axis], position[axis]);
-            high[axis] = std::fmax(high[axis], position[axis]);
+            low[axis] = position[axis] < low[axis] ? position[axis] : low[axis];
+            high[axis] = position[axis] > high[axis] ? position[axis] : high[axis];
         }
     }
     double extent = 0;
