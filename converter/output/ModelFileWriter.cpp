@@ -164,7 +164,7 @@ bool ModelFileWriter::Write(std::FILE* file, const std::vector<ModelVertex>& ver
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size())
         return false;
     const unsigned threadCount = ThreadCount((vertices.size() + VerticesPerChunk - 1) / VerticesPerChunk);
-    ChunkRing ring(vertices, 2 * std::max(1u, threadCount));
+    ChunkRing ring(vertices, 2 * std::size_t(std::max(1u, threadCount)));
     std::vector<std::thread> threads = StartFormatting(ring, threadCount);
     const bool written = WriteInOrder(file, ring, threads.empty());
     ring.Stop();

@@ -1,5 +1,6 @@
 #include "VertexText.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -9,10 +10,8 @@ namespace
 // still has its numbers.
 const int IndexBits = 11;
 
-std::uint32_t Hash(const ModelVertex& vertex)
+std::uint32_t Hash(const std::uint32_t (&words)[8])
 {
-    std::uint32_t words[8];
-    std::memcpy(words, &vertex, sizeof words);
     std::uint64_t h = 0;
     for (std::uint32_t word : words)
         h = (h ^ word) * 0x9E3779B97F4A7C15u;
@@ -30,14 +29,17 @@ VertexText::VertexText() : entries(std::size_t(1) << IndexBits)
 
 char* VertexText::Append(char* out, const ModelVertex& vertex)
 {
-    Entry& entry = entries[Hash(vertex)];
-    if (entry.length != 0 && std::memcmp(&entry.vertex, &vertex, sizeof vertex) == 0)
+    // Bits, not values: -0 and 0 are written differently.
+    std::uint32_t bits[8];
+    std::memcpy(bits, &vertex, sizeof bits);
+    Entry& entry = entries[Hash(bits)];
+    if (entry.length != 0 && std::equal(bits, bits + 8, entry.bits))
     {
         std::memcpy(out, entry.text, entry.length);
         return out + entry.length;
     }
     char* const end = Format(out, vertex);
-    entry.vertex = vertex;
+    std::copy(bits, bits + 8, entry.bits);
     entry.length = static_cast<std::uint32_t>(end - out);
     std::memcpy(entry.text, out, entry.length);
     return end;

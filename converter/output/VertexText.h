@@ -25,7 +25,7 @@ public:
 private:
     struct Entry
     {
-        ModelVertex vertex;
+        std::uint32_t bits[8]; // the vertex's
         std::uint32_t length; // 0: empty
         char text[Room];
     };
