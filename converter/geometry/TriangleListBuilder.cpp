@@ -122,8 +122,9 @@ std::vector<Vector> PointSums(ModelVertex* vertices, std::size_t count)
 {
     std::uint32_t points = 0;
     {
-        // A closed mesh has about one point for every six corners.
-        PositionIndex index(count / 4);
+        // A closed mesh has about one point for every six corners; the index
+        // goes before the sums come.
+        PositionIndex index(count / 6);
         for (std::size_t k = 0; k < count; ++k)
             KeepNumber(vertices[k], index.NumberOf(vertices[k]));
         points = index.Count();
