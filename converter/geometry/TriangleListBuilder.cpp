@@ -1,6 +1,7 @@
 #include "TriangleListBuilder.h"
 
 #include "PositionIndex.h"
+#include "WorkThreads.h"
 
 #include <assimp/scene.h>
 
@@ -116,8 +117,34 @@ std::uint32_t KeptNumber(const ModelVertex& vertex)
     return number;
 }
 
+// Below this many corners a part is not worth a thread.
+const std::size_t SmallestPart = 65536;
+
+// The triangles' corners at the points numbered low to high: each adds its
+// share to its point's sum, triangle after triangle.
+void AddCorners(const ModelVertex* vertices, std::size_t count, std::uint32_t low, std::uint32_t high,
+                std::vector<Vector>& sums)
+{
+    for (std::size_t t = 0; t < count; t += 3)
+    {
+        const std::uint32_t numbers[3] = {KeptNumber(vertices[t]), KeptNumber(vertices[t + 1]), KeptNumber(vertices[t + 2])};
+        const auto ours = [low, high](std::uint32_t number) { return number >= low && number < high; };
+        if (!ours(numbers[0]) && !ours(numbers[1]) && !ours(numbers[2]))
+            continue;
+        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
+        for (int corner = 0; corner < 3; ++corner)
+            if (ours(numbers[corner]))
+            {
+                const Vector part = AngleWeightedNormal(vertices + t, corner, face);
+                Vector& sum = sums[numbers[corner]];
+                sum = {sum.x + part.x, sum.y + part.y, sum.z + part.z};
+            }
+    }
+}
+
 // At every point, the angle-weighted sum over all triangles that meet there,
-// each added in triangle order.
+// each added in triangle order. Threads share the points, not the triangles,
+// so every sum is added up in that order.
 std::vector<Vector> PointSums(ModelVertex* vertices, std::size_t count)
 {
     std::uint32_t points = 0;
@@ -130,17 +157,30 @@ std::vector<Vector> PointSums(ModelVertex* vertices, std::size_t count)
         points = index.Count();
     }
     std::vector<Vector> sums(points, Vector{0, 0, 0});
-    for (std::size_t t = 0; t < count; t += 3)
-    {
-        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
-        for (int corner = 0; corner < 3; ++corner)
-        {
-            const Vector part = AngleWeightedNormal(vertices + t, corner, face);
-            Vector& sum = sums[KeptNumber(vertices[t + corner])];
-            sum = {sum.x + part.x, sum.y + part.y, sum.z + part.z};
-        }
-    }
+    const unsigned parts = WorkThreads::Parts(count, SmallestPart);
+    WorkThreads::Run(parts, [&](unsigned part) {
+        AddCorners(vertices, count, static_cast<std::uint32_t>(WorkThreads::First(points, part, parts)),
+                   static_cast<std::uint32_t>(WorkThreads::First(points, part + 1, parts)), sums);
+    });
     return sums;
+}
+
+// Sets every corner's normal from its triangle's face normal and the vector
+// choose gives, on threads that share the triangles.
+template <typename Choose>
+void SetUnitNormals(ModelVertex* vertices, std::size_t count, const Choose& choose)
+{
+    const std::size_t triangles = count / 3;
+    const unsigned parts = WorkThreads::Parts(count, SmallestPart);
+    WorkThreads::Run(parts, [&](unsigned part) {
+        const std::size_t end = 3 * WorkThreads::First(triangles, part + 1, parts);
+        for (std::size_t t = 3 * WorkThreads::First(triangles, part, parts); t < end; t += 3)
+        {
+            const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
+            for (std::size_t k = t; k < t + 3; ++k)
+                SetUnitNormal(vertices[k], choose(vertices[k], face), face);
+        }
+    });
 }
 
 // The triangles' own normals (flat), or at every corner the angle-weighted
@@ -148,24 +188,43 @@ std::vector<Vector> PointSums(ModelVertex* vertices, std::size_t count)
 void GenerateNormals(ModelVertex* vertices, std::size_t count, bool flat)
 {
     const std::vector<Vector> sums = flat ? std::vector<Vector>() : PointSums(vertices, count);
-    for (std::size_t t = 0; t < count; t += 3)
-    {
-        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
-        for (std::size_t k = t; k < t + 3; ++k)
-            SetUnitNormal(vertices[k], flat ? face : sums[KeptNumber(vertices[k])], face);
-    }
+    SetUnitNormals(vertices, count, [&sums, flat](const ModelVertex& vertex, const Vector& face) {
+        return flat ? face : sums[KeptNumber(vertex)];
+    });
 }
 
 // The file's normals made unit length; a zero or broken one takes its triangle's.
 void NormaliseNormals(ModelVertex* vertices, std::size_t count)
 {
-    for (std::size_t t = 0; t < count; t += 3)
-    {
-        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
-        for (std::size_t k = t; k < t + 3; ++k)
-            SetUnitNormal(vertices[k], {vertices[k].nx, vertices[k].ny, vertices[k].nz}, face);
-    }
+    SetUnitNormals(vertices, count, [](const ModelVertex& vertex, const Vector&) {
+        return Vector{vertex.nx, vertex.ny, vertex.nz};
+    });
 }
+
+// The bounding box as fmin and fmax make it, which keep the first of equal
+// values (-0 or 0), but inline (positions are finite); a box taken after
+// another keeps the other's bound on a tie, so the boxes of ranges taken in
+// order make the box of the whole.
+struct Box
+{
+    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+
+    void Take(const double (&lows)[3], const double (&highs)[3])
+    {
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            low[axis] = lows[axis] < low[axis] ? lows[axis] : low[axis];
+            high[axis] = highs[axis] > high[axis] ? highs[axis] : high[axis];
+        }
+    }
+    void Take(float x, float y, float z)
+    {
+        const double position[3] = {x, y, z};
+        Take(position, position);
+    }
+    void Take(const Box& other) { Take(other.low, other.high); }
+};
 
 float FiniteOrZero(float value)
 {
@@ -268,34 +327,42 @@ bool TriangleListBuilder::Build(const aiScene& scene, const aiMatrix4x4& turn, b
 
 bool TriangleListBuilder::FitToCube(std::vector<ModelVertex>& vertices, std::string& error)
 {
-    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
-    double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    // As fmin and fmax, which keep the first of equal values (-0 or 0), but
-    // inline: positions are finite.
-    for (const ModelVertex& vertex : vertices)
-    {
-        const float position[3] = {vertex.x, vertex.y, vertex.z};
-        for (int axis = 0; axis < 3; ++axis)
-        {
-            low[axis] = position[axis] < low[axis] ? position[axis] : low[axis];
-            high[axis] = position[axis] > high[axis] ? position[axis] : high[axis];
-        }
-    }
+    const unsigned parts = WorkThreads::Parts(vertices.size(), SmallestPart);
+    const auto range = [&vertices, parts](unsigned part, std::size_t& first, std::size_t& end) {
+        first = WorkThreads::First(vertices.size(), part, parts);
+        end = WorkThreads::First(vertices.size(), part + 1, parts);
+    };
+    std::vector<Box> boxes(parts);
+    WorkThreads::Run(parts, [&](unsigned part) {
+        std::size_t first = 0, end = 0;
+        range(part, first, end);
+        for (std::size_t k = first; k < end; ++k)
+            boxes[part].Take(vertices[k].x, vertices[k].y, vertices[k].z);
+    });
+    Box box;
+    for (const Box& part : boxes)
+        box.Take(part);
     double extent = 0;
     for (int axis = 0; axis < 3; ++axis)
-        extent = std::fmax(extent, high[axis] - low[axis]);
+        extent = std::fmax(extent, box.high[axis] - box.low[axis]);
     if (!(extent > 0))
     {
         error = "all vertices lie at one point";
         return false;
     }
     const double scale = 2.0 / extent;
-    const double centre[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
-    for (ModelVertex& vertex : vertices)
-    {
-        vertex.x = static_cast<float>((vertex.x - centre[0]) * scale);
-        vertex.y = static_cast<float>((vertex.y - centre[1]) * scale);
-        vertex.z = static_cast<float>((vertex.z - centre[2]) * scale);
-    }
+    const double centre[3] = {(box.low[0] + box.high[0]) / 2, (box.low[1] + box.high[1]) / 2,
+                              (box.low[2] + box.high[2]) / 2};
+    WorkThreads::Run(parts, [&](unsigned part) {
+        std::size_t first = 0, end = 0;
+        range(part, first, end);
+        for (std::size_t k = first; k < end; ++k)
+        {
+            ModelVertex& vertex = vertices[k];
+            vertex.x = static_cast<float>((vertex.x - centre[0]) * scale);
+            vertex.y = static_cast<float>((vertex.y - centre[1]) * scale);
+            vertex.z = static_cast<float>((vertex.z - centre[2]) * scale);
+        }
+    });
     return true;
 }
