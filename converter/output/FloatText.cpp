@@ -10,6 +10,8 @@ namespace
 const int IndexBits = 14;
 }
 
+static_assert(FloatText::Room > FloatText::MaxLength, "room for the longest text and no more than a copy's");
+
 FloatText::FloatText() : entries(std::size_t(1) << IndexBits, Entry{{}, 0, 0})
 {
 }

@@ -12,9 +12,9 @@ class FloatText
 {
 public:
     // The longest text, "-1.17549435e-38".
-    static const std::size_t MaxLength = 15;
+    static constexpr std::size_t MaxLength = 15;
     // What Append may write past the text's end: the room it needs.
-    static const std::size_t Room = 16;
+    static constexpr std::size_t Room = 16;
 
     FloatText();
 

@@ -78,7 +78,7 @@ public:
     }
 
 private:
-    static const std::size_t NoChunk = ~std::size_t(0);
+    static constexpr std::size_t NoChunk = ~std::size_t(0);
 
     // The next chunk, once its buffer's previous chunk is written.
     std::size_t Claim()

@@ -13,7 +13,7 @@ class ModelFileWriter
 {
 public:
     // The vertices one thread formats at a time into one buffer.
-    static const std::size_t VerticesPerChunk = 16384;
+    static constexpr std::size_t VerticesPerChunk = 16384;
 
     // Chunks are formatted on as many threads as there are cores (at most
     // four) and written in order, a chunk a write: the same bytes whatever

@@ -15,7 +15,7 @@ class VertexText
 public:
     // The room a line takes while it is written, a little more than its
     // longest.
-    static const std::size_t Room = 8 * FloatText::Room;
+    static constexpr std::size_t Room = 8 * FloatText::Room;
 
     VertexText();
 
