@@ -128,6 +128,7 @@ int GeometryFigures()
     return 0;
 }
 
+#if defined(VEXELO_BENCH_PEERS)
 bool ParseMillions(const char* text, std::vector<int>& millions)
 {
     millions.clear();
@@ -142,6 +143,7 @@ bool ParseMillions(const char* text, std::vector<int>& millions)
     }
     return !millions.empty();
 }
+#endif
 }
 
 int main(int argc, char** argv)
