@@ -3,7 +3,7 @@
 #include <functional>
 
 // Runs the parts of one piece of work at once, one thread each, the caller
-// taking part 0, and returns when all are done. What each part does must not
+// taking the first, and returns when all are done. What each part does must not
 // depend on how many parts there are, so that the result is the same on any
 // machine, and must not throw. A part that no thread could be started for
 // runs on the caller.
