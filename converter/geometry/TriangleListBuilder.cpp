@@ -1,10 +1,13 @@
 #include "TriangleListBuilder.h"
 
+#include "PositionIndex.h"
+#include "WorkThreads.h"
+
 #include <assimp/scene.h>
 
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
+#include <vector>
 #include <utility>
 
 static_assert(sizeof(ModelVertex) == 32, "Engine's limit counts 32-byte vertices");
@@ -83,30 +86,6 @@ void SetUnitNormal(ModelVertex& vertex, const Vector& v, const Vector& fallback)
     vertex.nz = 0;
 }
 
-struct PositionKey
-{
-    std::uint32_t bits[3];
-    bool operator==(const PositionKey& other) const { return std::memcmp(bits, other.bits, sizeof bits) == 0; }
-};
-
-struct PositionHash
-{
-    std::size_t operator()(const PositionKey& key) const
-    {
-        return (std::size_t(key.bits[0]) * 73856093u) ^ (std::size_t(key.bits[1]) * 19349663u) ^
-               (std::size_t(key.bits[2]) * 83492791u);
-    }
-};
-
-PositionKey KeyOf(const ModelVertex& vertex)
-{
-    // + 0.0f turns -0 into 0: one point, one key.
-    const float position[3] = {vertex.x + 0.0f, vertex.y + 0.0f, vertex.z + 0.0f};
-    PositionKey key;
-    std::memcpy(key.bits, position, sizeof key.bits);
-    return key;
-}
-
 // The corner's angle times the unit normal of its triangle: summed over the
 // triangles that meet at a point, the usual smooth normal, which a cube's
 // corner shares evenly among its three faces however they are cut.
@@ -124,40 +103,128 @@ Vector AngleWeightedNormal(const ModelVertex* triangle, int corner, const Vector
     return {face.x * weight, face.y * weight, face.z * weight};
 }
 
+// Until its normal is known, a vertex keeps its point's number where the
+// normal goes: no array of numbers beside the vertices.
+void KeepNumber(ModelVertex& vertex, std::uint32_t number)
+{
+    std::memcpy(&vertex.nx, &number, sizeof number);
+}
+
+std::uint32_t KeptNumber(const ModelVertex& vertex)
+{
+    std::uint32_t number;
+    std::memcpy(&number, &vertex.nx, sizeof number);
+    return number;
+}
+
+// Below this many corners a part is not worth a thread.
+const std::size_t SmallestPart = 65536;
+
+// The triangles' corners at the points numbered low to high: each adds its
+// share to its point's sum, triangle after triangle.
+void AddCorners(const ModelVertex* vertices, std::size_t count, std::uint32_t low, std::uint32_t high,
+                std::vector<Vector>& sums)
+{
+    for (std::size_t t = 0; t < count; t += 3)
+    {
+        const std::uint32_t numbers[3] = {KeptNumber(vertices[t]), KeptNumber(vertices[t + 1]), KeptNumber(vertices[t + 2])};
+        const auto ours = [low, high](std::uint32_t number) { return number >= low && number < high; };
+        if (!ours(numbers[0]) && !ours(numbers[1]) && !ours(numbers[2]))
+            continue;
+        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
+        for (int corner = 0; corner < 3; ++corner)
+            if (ours(numbers[corner]))
+            {
+                const Vector part = AngleWeightedNormal(vertices + t, corner, face);
+                Vector& sum = sums[numbers[corner]];
+                sum = {sum.x + part.x, sum.y + part.y, sum.z + part.z};
+            }
+    }
+}
+
+// At every point, the angle-weighted sum over all triangles that meet there,
+// each added in triangle order. Threads share the points, not the triangles,
+// so every sum is added up in that order.
+std::vector<Vector> PointSums(ModelVertex* vertices, std::size_t count)
+{
+    std::uint32_t points = 0;
+    {
+        // A closed mesh has about one point for every six corners; the index
+        // goes before the sums come.
+        PositionIndex index(count / 6);
+        for (std::size_t k = 0; k < count; ++k)
+            KeepNumber(vertices[k], index.NumberOf(vertices[k]));
+        points = index.Count();
+    }
+    std::vector<Vector> sums(points, Vector{0, 0, 0});
+    const unsigned parts = WorkThreads::Parts(count, SmallestPart);
+    WorkThreads::Run(parts, [&](unsigned part) {
+        AddCorners(vertices, count, static_cast<std::uint32_t>(WorkThreads::First(points, part, parts)),
+                   static_cast<std::uint32_t>(WorkThreads::First(points, part + 1, parts)), sums);
+    });
+    return sums;
+}
+
+// Sets every corner's normal from its triangle's face normal and the vector
+// choose gives, on threads that share the triangles.
+template <typename Choose>
+void SetUnitNormals(ModelVertex* vertices, std::size_t count, const Choose& choose)
+{
+    const std::size_t triangles = count / 3;
+    const unsigned parts = WorkThreads::Parts(count, SmallestPart);
+    WorkThreads::Run(parts, [&](unsigned part) {
+        const std::size_t end = 3 * WorkThreads::First(triangles, part + 1, parts);
+        for (std::size_t t = 3 * WorkThreads::First(triangles, part, parts); t < end; t += 3)
+        {
+            const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
+            for (std::size_t k = t; k < t + 3; ++k)
+                SetUnitNormal(vertices[k], choose(vertices[k], face), face);
+        }
+    });
+}
+
 // The triangles' own normals (flat), or at every corner the angle-weighted
 // sum over all triangles that meet at its position (smooth).
 void GenerateNormals(ModelVertex* vertices, std::size_t count, bool flat)
 {
-    std::unordered_map<PositionKey, Vector, PositionHash> sums;
-    if (!flat)
-        for (std::size_t t = 0; t < count; t += 3)
-        {
-            const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
-            for (int corner = 0; corner < 3; ++corner)
-            {
-                const Vector part = AngleWeightedNormal(vertices + t, corner, face);
-                Vector& sum = sums.try_emplace(KeyOf(vertices[t + corner]), Vector{0, 0, 0}).first->second;
-                sum = {sum.x + part.x, sum.y + part.y, sum.z + part.z};
-            }
-        }
-    for (std::size_t t = 0; t < count; t += 3)
-    {
-        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
-        for (std::size_t k = t; k < t + 3; ++k)
-            SetUnitNormal(vertices[k], flat ? face : sums[KeyOf(vertices[k])], face);
-    }
+    const std::vector<Vector> sums = flat ? std::vector<Vector>() : PointSums(vertices, count);
+    SetUnitNormals(vertices, count, [&sums, flat](const ModelVertex& vertex, const Vector& face) {
+        return flat ? face : sums[KeptNumber(vertex)];
+    });
 }
 
 // The file's normals made unit length; a zero or broken one takes its triangle's.
 void NormaliseNormals(ModelVertex* vertices, std::size_t count)
 {
-    for (std::size_t t = 0; t < count; t += 3)
-    {
-        const Vector face = FaceNormal(vertices[t], vertices[t + 1], vertices[t + 2]);
-        for (std::size_t k = t; k < t + 3; ++k)
-            SetUnitNormal(vertices[k], {vertices[k].nx, vertices[k].ny, vertices[k].nz}, face);
-    }
+    SetUnitNormals(vertices, count, [](const ModelVertex& vertex, const Vector&) {
+        return Vector{vertex.nx, vertex.ny, vertex.nz};
+    });
 }
+
+// The bounding box as fmin and fmax make it, which keep the first of equal
+// values (-0 or 0), but inline (positions are finite); a box taken after
+// another keeps the other's bound on a tie, so the boxes of ranges taken in
+// order make the box of the whole.
+struct Box
+{
+    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+    double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+
+    void Take(const double (&lows)[3], const double (&highs)[3])
+    {
+        for (int axis = 0; axis < 3; ++axis)
+        {
+            low[axis] = lows[axis] < low[axis] ? lows[axis] : low[axis];
+            high[axis] = highs[axis] > high[axis] ? highs[axis] : high[axis];
+        }
+    }
+    void Take(float x, float y, float z)
+    {
+        const double position[3] = {x, y, z};
+        Take(position, position);
+    }
+    void Take(const Box& other) { Take(other.low, other.high); }
+};
 
 float FiniteOrZero(float value)
 {
@@ -260,32 +327,42 @@ bool TriangleListBuilder::Build(const aiScene& scene, const aiMatrix4x4& turn, b
 
 bool TriangleListBuilder::FitToCube(std::vector<ModelVertex>& vertices, std::string& error)
 {
-    double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
-    double high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    for (const ModelVertex& vertex : vertices)
-    {
-        const float position[3] = {vertex.x, vertex.y, vertex.z};
-        for (int axis = 0; axis < 3; ++axis)
-        {
-            low[axis] = std::fmin(low[axis], position[axis]);
-            high[axis] = std::fmax(high[axis], position[axis]);
-        }
-    }
+    const unsigned parts = WorkThreads::Parts(vertices.size(), SmallestPart);
+    const auto range = [&vertices, parts](unsigned part, std::size_t& first, std::size_t& end) {
+        first = WorkThreads::First(vertices.size(), part, parts);
+        end = WorkThreads::First(vertices.size(), part + 1, parts);
+    };
+    std::vector<Box> boxes(parts);
+    WorkThreads::Run(parts, [&](unsigned part) {
+        std::size_t first = 0, end = 0;
+        range(part, first, end);
+        for (std::size_t k = first; k < end; ++k)
+            boxes[part].Take(vertices[k].x, vertices[k].y, vertices[k].z);
+    });
+    Box box;
+    for (const Box& part : boxes)
+        box.Take(part);
     double extent = 0;
     for (int axis = 0; axis < 3; ++axis)
-        extent = std::fmax(extent, high[axis] - low[axis]);
+        extent = std::fmax(extent, box.high[axis] - box.low[axis]);
     if (!(extent > 0))
     {
         error = "all vertices lie at one point";
         return false;
     }
     const double scale = 2.0 / extent;
-    const double centre[3] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
-    for (ModelVertex& vertex : vertices)
-    {
-        vertex.x = static_cast<float>((vertex.x - centre[0]) * scale);
-        vertex.y = static_cast<float>((vertex.y - centre[1]) * scale);
-        vertex.z = static_cast<float>((vertex.z - centre[2]) * scale);
-    }
+    const double centre[3] = {(box.low[0] + box.high[0]) / 2, (box.low[1] + box.high[1]) / 2,
+                              (box.low[2] + box.high[2]) / 2};
+    WorkThreads::Run(parts, [&](unsigned part) {
+        std::size_t first = 0, end = 0;
+        range(part, first, end);
+        for (std::size_t k = first; k < end; ++k)
+        {
+            ModelVertex& vertex = vertices[k];
+            vertex.x = static_cast<float>((vertex.x - centre[0]) * scale);
+            vertex.y = static_cast<float>((vertex.y - centre[1]) * scale);
+            vertex.z = static_cast<float>((vertex.z - centre[2]) * scale);
+        }
+    });
     return true;
 }

@@ -1,27 +1,48 @@
 #include "ModelFileWriter.h"
 
+#include "ChunkRing.h"
 #include "OutputFile.h"
+#include "WorkThreads.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstdio>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 namespace
 {
-// The longest shortest form of a float, "-1.17549435e-38", is 15 characters.
-const std::size_t FieldCapacity = 24;
-const std::size_t RecordCapacity = 8 * FieldCapacity;
-const std::size_t VerticesPerChunk = 16384;
-
-char* AppendRecord(char* out, const ModelVertex& vertex)
+// As many as can be started; none when chunks are too few to share.
+std::vector<std::thread> StartFormatting(ChunkRing& ring, unsigned count)
 {
-    const float fields[8] = {vertex.x, vertex.y, vertex.z, vertex.tu, vertex.tv, vertex.nx, vertex.ny, vertex.nz};
-    for (int i = 0; i < 8; ++i)
+    std::vector<std::thread> threads;
+    for (unsigned i = 0; i < count && count > 1; ++i)
     {
-        out = std::to_chars(out, out + FieldCapacity - 1, fields[i]).ptr;
-        *out++ = i < 7 ? ' ' : '\n';
+        try
+        {
+            threads.emplace_back(&ChunkRing::Format, &ring);
+        }
+        catch (const std::system_error&)
+        {
+            break;
+        }
     }
-    return out;
+    return threads;
+}
+
+bool WriteInOrder(std::FILE* file, ChunkRing& ring, bool formatHere)
+{
+    std::optional<VertexText> here;
+    if (formatHere)
+        here.emplace();
+    for (std::size_t chunk = 0; chunk < ring.Chunks(); ++chunk)
+    {
+        std::size_t length = 0;
+        const std::vector<char>& text = ring.Formatted(chunk, here ? &*here : nullptr, length);
+        if (std::fwrite(text.data(), 1, length, file) != length)
+            return false;
+        ring.Written(chunk);
+    }
+    return true;
 }
 }
 
@@ -31,22 +52,18 @@ bool ModelFileWriter::Write(const std::string& path, const std::vector<ModelVert
     return output.Open(error) && output.Close(Write(output.Stream(), vertices), error) && output.Commit(error);
 }
 
-// Records are formatted a chunk at a time into one buffer that is reused.
 bool ModelFileWriter::Write(std::FILE* file, const std::vector<ModelVertex>& vertices)
 {
     const std::string header = "Vertex Count: " + std::to_string(vertices.size()) + "\n\nData:\n\n";
     if (std::fwrite(header.data(), 1, header.size(), file) != header.size())
         return false;
-    std::vector<char> text(VerticesPerChunk * RecordCapacity);
-    for (std::size_t first = 0; first < vertices.size(); first += VerticesPerChunk)
-    {
-        const std::size_t count = std::min(VerticesPerChunk, vertices.size() - first);
-        char* out = text.data();
-        for (std::size_t v = first; v < first + count; ++v)
-            out = AppendRecord(out, vertices[v]);
-        const std::size_t bytes = static_cast<std::size_t>(out - text.data());
-        if (std::fwrite(text.data(), 1, bytes, file) != bytes)
-            return false;
-    }
-    return std::fflush(file) == 0;
+    const unsigned threadCount = WorkThreads::Parts((vertices.size() + VerticesPerChunk - 1) / VerticesPerChunk, 1);
+    // Two buffers a thread: one being formatted while the other waits its turn.
+    ChunkRing ring(vertices, VerticesPerChunk, 2 * std::size_t(threadCount));
+    std::vector<std::thread> threads = StartFormatting(ring, threadCount);
+    const bool written = WriteInOrder(file, ring, threads.empty());
+    ring.Stop();
+    for (std::thread& thread : threads)
+        thread.join();
+    return written && std::fflush(file) == 0;
 }

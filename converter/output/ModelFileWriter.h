@@ -1,6 +1,7 @@
 #pragma once
 #include "ModelVertex.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,12 @@
 class ModelFileWriter
 {
 public:
+    // The vertices one thread formats at a time into one buffer.
+    static constexpr std::size_t VerticesPerChunk = 16384;
+
+    // Chunks are formatted on as many threads as there are cores (at most
+    // four) and written in order, a chunk a write: the same bytes whatever
+    // the number of threads. False if a write fails.
     static bool Write(std::FILE* file, const std::vector<ModelVertex>& vertices);
 
     // The whole file through an OutputFile: on failure path is left as it

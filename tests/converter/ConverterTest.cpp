@@ -6,6 +6,7 @@
 #include "Sanitizers.h"
 #include "ModelFileReader.h"
 #include "ModelFileWriter.h"
+#include "PositionIndex.h"
 #include "TempFolder.h"
 #include "TextureAtlas.h"
 #include "TilePacker.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -307,6 +309,34 @@ TEST(ConverterConventions, TheShippedCubeFollowsTheRuleAndItsFacingTrianglesRunC
             EXPECT_LT(Cross(At(cube[t + 1]) - At(cube[t]), At(cube[t + 2]) - At(cube[t])).z, 0) << "triangle " << t / 3;
         }
     }
+}
+
+// Smooth normals sum over the corners at one point: one point for equal
+// bits, -0 and 0 alike. Points are numbered in the order they first come,
+// also after the index outgrows the room it was made with.
+TEST(ConverterConventions, CornersMeetWhereTheirPositionsHaveTheSameBits)
+{
+    std::mt19937 random(11);
+    std::vector<ModelVertex> pool(30000);
+    for (ModelVertex& v : pool)
+        v.x = float(random() % 100), v.y = float(random() % 100) / 7, v.z = float(random() % 3) - 1;
+    const auto bits = [](float value) {
+        std::uint32_t b;
+        std::memcpy(&b, &value, sizeof b);
+        return b == 0x80000000u ? 0u : b;
+    };
+    std::map<std::array<std::uint32_t, 3>, std::uint32_t> first;
+    PositionIndex index(16);
+    for (int k = 0; k < 200000; ++k)
+    {
+        ModelVertex v = pool[random() % pool.size()];
+        if (random() % 2 != 0)
+            v.z = v.z == 0 ? -0.0f : v.z;
+        const std::array<std::uint32_t, 3> key = {bits(v.x), bits(v.y), bits(v.z)};
+        const std::uint32_t expected = first.emplace(key, static_cast<std::uint32_t>(first.size())).first->second;
+        ASSERT_EQ(index.NumberOf(v), expected) << "corner " << k;
+    }
+    EXPECT_EQ(index.Count(), first.size());
 }
 
 TEST(ConverterConventions, ModelsComeOutInEngineConventions)
@@ -1174,6 +1204,62 @@ TEST(ConverterRoundTrip, TheReaderGetsBackEveryFloatBitForBit)
     const std::vector<ModelVertex> read = ReadModel(folder.Path("model.txt"));
     ASSERT_EQ(read.size(), vertices.size());
     EXPECT_EQ(std::memcmp(read.data(), vertices.data(), values.size() * sizeof(float)), 0);
+}
+
+// The text as one thread writes it with std::to_chars, line by line, for
+// vertices that repeat whole, repeat some numbers, differ only in the sign of
+// a zero or in their last number, or are all new, over a count that ends
+// mid-chunk; and a write that
+// fails midway, while the threads format ahead, is reported.
+TEST(ConverterRoundTrip, ChunksFormattedOnThreadsGiveTheBytesOfOneThread)
+{
+    std::mt19937 random(7);
+    const auto any = [&random] {
+        float value;
+        do
+        {
+            const std::uint32_t bits = static_cast<std::uint32_t>(random());
+            std::memcpy(&value, &bits, sizeof value);
+        } while (!std::isfinite(value));
+        return value;
+    };
+    std::vector<ModelVertex> vertices(5 * ModelFileWriter::VerticesPerChunk + 123);
+    for (std::size_t k = 0; k < vertices.size(); ++k)
+    {
+        ModelVertex& v = vertices[k];
+        switch (k % 5)
+        {
+        case 0: v = {any(), any(), any(), any(), any(), any(), any(), any()}; break;
+        case 1: v = vertices[k - 1 - random() % std::min<std::size_t>(k, 5000)]; break;
+        case 2: v = {vertices[k - 2].x, any(), 0.5f, vertices[k - 1].tv, any(), 0.0f, -0.0f, 1.0f}; break;
+        case 3: v = vertices[k - 1]; v.nx = -v.nx; v.ny = -v.ny; break;
+        default: v = vertices[0]; v.nz = float(random() % 3000); break; // the same but for the last number
+        }
+    }
+    std::string expected = "Vertex Count: " + std::to_string(vertices.size()) + "\n\nData:\n\n";
+    for (const ModelVertex& v : vertices)
+    {
+        const float fields[8] = {v.x, v.y, v.z, v.tu, v.tv, v.nx, v.ny, v.nz};
+        for (int i = 0; i < 8; ++i)
+        {
+            char text[32];
+            expected.append(text, std::to_chars(text, text + sizeof text, fields[i]).ptr);
+            expected += i < 7 ? ' ' : '\n';
+        }
+    }
+
+    TempFolder folder;
+    std::FILE* file = std::fopen(folder.Path("model.txt").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    const bool written = ModelFileWriter::Write(file, vertices);
+    EXPECT_EQ(std::fclose(file), 0);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(Read(folder.Path("model.txt")) == expected) << "not the bytes one thread writes";
+
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    ASSERT_NE(full, nullptr);
+    EXPECT_FALSE(ModelFileWriter::Write(full, vertices));
+    std::fclose(full);
 }
 
 // Every model of Debian's assimp-testmodels in the folders of the formats

@@ -9,6 +9,10 @@
 #   the blue that ImageMagick finds in that image, which the cube's lacks.
 # - 2CylinderEngine.glb, seven materials of plain colours: blue and grey parts
 #   show, where the shipped texture would make all of them sand.
+# - a sphere of 299,000 triangles made here as OBJ, without normals: the
+#   converter's smooth normals and threaded writer on a large model, Engine's
+#   reader on its 70 MB file. The lit picture is a disk: square around it and
+#   filling pi/4 of that square, whichever way the sphere has turned.
 set -u
 converter=$1 build=$2 models=$3 reference=$4
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
@@ -97,8 +101,51 @@ fi
 parts=$scratch/engine.png
 show "$models/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb" "$parts" && expect_shown "$parts" 50 blue grey
 
+# sphere_obj FILE: a unit sphere of 300 rings of 500 quads, cut in two
+# triangles each (one at the poles), counter-clockwise seen from outside.
+sphere_obj() {
+  python3 - "$1" <<'PY'
+import math, sys
+rings, segments = 300, 500
+lines = []
+for r in range(1, rings):
+    theta = math.pi * r / rings
+    for s in range(segments):
+        phi = 2 * math.pi * s / segments
+        lines.append("v %.6f %.6f %.6f" % (math.sin(theta) * math.cos(phi), math.cos(theta), math.sin(theta) * math.sin(phi)))
+lines += ["v 0 1 0", "v 0 -1 0"]
+top, bottom = (rings - 1) * segments + 1, (rings - 1) * segments + 2
+at = lambda r, s: (r - 1) * segments + s % segments + 1  # ring 1 to rings-1
+for s in range(segments):
+    lines.append("f %d %d %d" % (top, at(1, s + 1), at(1, s)))
+    lines.append("f %d %d %d" % (bottom, at(rings - 1, s), at(rings - 1, s + 1)))
+    for r in range(1, rings - 1):
+        lines.append("f %d %d %d" % (at(r, s), at(r, s + 1), at(r + 1, s + 1)))
+        lines.append("f %d %d %d" % (at(r, s), at(r + 1, s + 1), at(r + 1, s)))
+with open(sys.argv[1], "w") as f:
+    f.write("\n".join(lines) + "\n")
+PY
+}
+
+# expect_disk SHOT: the lit pixels off the overlay are a disk as wide as high,
+# filling pi/4 of their bounding box (a square would fill all of it).
+expect_disk() {
+  local box lit
+  read -r box lit < <(convert "$1" -fill black -draw 'rectangle 0,0 159,159' -colorspace gray -threshold 4% \
+                        -format '%@ %[fx:round(mean*w*h)]' info:)
+  echo "Engine: $lit lit pixels in a box of ${box%%+*}"
+  awk -v box="${box%%+*}" -v lit="$lit" 'BEGIN {
+    split(box, side, "x"); fill = lit / (side[1] * side[2])
+    exit !(side[1] > 200 && side[1] / side[2] > 0.93 && side[1] / side[2] < 1.07 && fill > 0.74 && fill < 0.83)
+  }' || fail "the sphere does not show as a disk"
+}
+
+ball=$scratch/sphere.png
+mkdir -p "$scratch/models" && sphere_obj "$scratch/models/sphere.obj" || fail "could not make the sphere"
+show "$scratch/models/sphere.obj" "$ball" && expect_disk "$ball"
+
 if [ $status -ne 0 ]; then
-  mkdir -p "$build/screenshots" && cp "$box" "$parts" "$build/screenshots/" 2>/dev/null
-  echo "pictures: $build/screenshots/box.png, engine.png"
+  mkdir -p "$build/screenshots" && cp "$box" "$parts" "$ball" "$build/screenshots/" 2>/dev/null
+  echo "pictures: $build/screenshots/box.png, engine.png, sphere.png"
 fi
 exit $status

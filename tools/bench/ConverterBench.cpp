@@ -1,11 +1,19 @@
-// Converts a generated model of a million triangles (a binary PLY height
-// field with texture coordinates and no normals) and prints how long the
-// import, the building of the triangle list and the writing take, and how
-// fast the writer writes. Then bakes a model of 32 materials, each with its
-// own 1024 x 1024 photo-like PNG, and prints the time of the whole bake and
-// of each of its steps, taken again one by one as the baker takes them.
+// converter_bench [--runs N] [--millions 1,4] [--before VEXELO_MODEL] [geometry] [materials] [peers]
+// geometry: converts a generated model of a million triangles (a binary PLY
+// height field with texture coordinates and no normals) in this process and
+// prints how long the import, the building of the triangle list and the
+// writing take, and how fast the writer writes.
+// materials: bakes a model of 32 materials, each with its own 1024 x 1024
+// photo-like PNG, and prints the time of the whole bake and of each of its
+// steps, taken again one by one as the baker takes them.
+// peers: vexelo-model next to gltfpack and assimp export (PeerBench.h), and
+// next to another vexelo-model (--before) on the same files.
+// Without a part named, all three.
 #include "MaterialBench.h"
 #include "ModelFileWriter.h"
+#if defined(VEXELO_BENCH_PEERS)
+#include "PeerBench.h"
+#endif
 #include "SceneImport.h"
 #include "TriangleListBuilder.h"
 
@@ -15,7 +23,9 @@
 #include <cmath>
 #include <ctime>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <set>
 #include <string>
 
 namespace
@@ -117,10 +127,64 @@ int GeometryFigures()
     std::printf("write, processor time: %6.3f s, %.0f MB/s\n", writeProcessorSeconds, megabytes / writeProcessorSeconds);
     return 0;
 }
+
+#if defined(VEXELO_BENCH_PEERS)
+bool ParseMillions(const char* text, std::vector<int>& millions)
+{
+    millions.clear();
+    for (const char* at = text; *at != '\0';)
+    {
+        char* end = nullptr;
+        const long value = std::strtol(at, &end, 10);
+        if (end == at || value < 1 || value > 40 || (*end != ',' && *end != '\0'))
+            return false;
+        millions.push_back(static_cast<int>(value));
+        at = *end == ',' ? end + 1 : end;
+    }
+    return !millions.empty();
+}
+#endif
 }
 
-int main()
+int main(int argc, char** argv)
 {
-    const int geometry = GeometryFigures();
-    return MaterialBench().Run() && geometry == 0 ? 0 : 1;
+#if defined(VEXELO_BENCH_PEERS)
+    if (argc == 3 && std::strcmp(argv[1], "--import-only") == 0)
+        return PeerBench::ImportOnly(argv[2]);
+    PeerBench::Options peers;
+#endif
+    std::set<std::string> parts;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string argument = argv[i];
+#if defined(VEXELO_BENCH_PEERS)
+        if (argument == "--runs" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
+            peers.runs = std::atoi(argv[++i]);
+        else if (argument == "--millions" && i + 1 < argc && ParseMillions(argv[i + 1], peers.millions))
+            ++i;
+        else if (argument == "--before" && i + 1 < argc)
+            peers.before = argv[++i];
+        else if (argument == "peers")
+            parts.insert(argument);
+        else
+#endif
+            if (argument == "geometry" || argument == "materials")
+            parts.insert(argument);
+        else
+        {
+            std::printf("usage: converter_bench [--runs N] [--millions 1,4] [--before VEXELO_MODEL] [geometry] [materials] [peers]\n");
+            return 2;
+        }
+    }
+    const auto wanted = [&parts](const char* part) { return parts.empty() || parts.count(part) != 0; };
+    bool ok = true;
+    if (wanted("geometry"))
+        ok = GeometryFigures() == 0 && ok;
+    if (wanted("materials"))
+        ok = MaterialBench().Run() && ok;
+#if defined(VEXELO_BENCH_PEERS)
+    if (wanted("peers"))
+        ok = PeerBench(peers).Run() && ok;
+#endif
+    return ok ? 0 : 1;
 }
