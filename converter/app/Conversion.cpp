@@ -40,20 +40,32 @@ bool Conversion::Prepare(std::string& error)
     return true;
 }
 
+// The scene, the triangle list and the texture. They are freed with the
+// conversion, which a worker never does: it ends without, and a model of
+// millions of triangles in millions of blocks is a good deal to free.
+struct Conversion::Made
+{
+    SceneImport import;
+    TriangleListBuilder::Result model;
+    TextureAtlas atlas;
+};
+
+Conversion::~Conversion() = default;
+
 bool Conversion::Produce(Progress& progress, std::string& line)
 {
     progress.Stage("importing");
-    SceneImport import;
+    made = std::make_unique<Made>();
+    TriangleListBuilder::Result& model = made->model;
+    TextureAtlas& atlas = made->atlas;
     std::string cause;
-    const aiScene* scene = import.Read(input, cause, &progress);
+    const aiScene* scene = made->import.Read(input, cause, &progress);
     if (scene == nullptr)
     {
         line = input + ": cannot import: " + cause;
         return false;
     }
     const UpAxis up = options.up ? *options.up : UpAxis::OfScene(*scene);
-    TriangleListBuilder::Result model;
-    TextureAtlas atlas;
     MaterialBaker::Report baked;
     progress.Stage("building triangles");
     if (!TriangleListBuilder::Build(*scene, up.Turn(), options.flatNormals, model, cause) ||

@@ -3,6 +3,7 @@
 #include "UpAxis.h"
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,9 @@ public:
     };
 
     Conversion(std::string input, std::string output, Options options);
+    ~Conversion();
+    Conversion(const Conversion&) = delete;
+    Conversion& operator=(const Conversion&) = delete;
 
     // Creates the temporaries. On failure error names the file and the cause.
     bool Prepare(std::string& error);
@@ -51,9 +55,12 @@ private:
     static std::string Summary(const std::string& input, int meshes, int meshesGivenNormals, std::size_t vertexCount,
                                bool flatNormals);
 
+    struct Made;
+
     const std::string input;
     const std::string output;
     const Options options;
     OutputFile modelFile;
     OutputFile textureFile;
+    std::unique_ptr<Made> made;
 };

@@ -164,14 +164,15 @@ public:
 
 private:
     // Reads what the worker says until it closes its end, which it does by
-    // ending; then waits for the end itself.
+    // ending; then waits for the end itself, a moment later, but never past
+    // the deadline, should the end be closed by something else.
     bool Ended(int& status)
     {
         if (!open)
         {
             if (Reaped(pid, status, WNOHANG))
                 return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
             return false;
         }
         pollfd ready{channel, POLLIN, 0};
