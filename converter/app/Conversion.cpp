@@ -11,8 +11,6 @@
 
 #include <assimp/scene.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -96,8 +94,8 @@ bool Conversion::Produce(Progress& progress, std::string& line)
 // A write that went well, flushed into the file; else the error names it.
 bool Conversion::Written(OutputFile& file, bool written, std::string& line)
 {
-    std::string cause = written ? "" : "cannot write: " + std::string(std::strerror(errno));
-    if (written && file.Flush(cause))
+    std::string cause;
+    if (file.Flush(written, cause))
         return true;
     line = file.Path() + ": " + cause;
     return false;

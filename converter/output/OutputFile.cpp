@@ -93,9 +93,9 @@ bool OutputFile::Open(std::string& error)
     return false;
 }
 
-bool OutputFile::Flush(std::string& error)
+bool OutputFile::Flush(bool written, std::string& error)
 {
-    if (std::fflush(stream) == 0)
+    if (written && std::fflush(stream) == 0)
         return true;
     error = "cannot write: " + ErrorText();
     return false;

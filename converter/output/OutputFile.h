@@ -19,8 +19,9 @@ public:
     bool Open(std::string& error);
     std::FILE* Stream() const { return stream; }
     // Hands what was written into Stream() to the file: a process that
-    // shares the stream (a worker) does this before it ends.
-    bool Flush(std::string& error);
+    // shares the stream (a worker) does this before it ends. written says
+    // whether the writing into Stream() went well.
+    bool Flush(bool written, std::string& error);
     // Flushes and closes the temporary; written says whether the writing
     // into Stream() went well.
     bool Close(bool written, std::string& error);
