@@ -2,7 +2,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -37,8 +36,7 @@ void ProgressLine::Show(const std::string& text)
 
 void ProgressLine::Clear()
 {
-    if (shown != 0)
-        ClearNow();
+    ClearNow();
 }
 
 void ProgressLine::ClearNow()
