@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <system_error>
-#include <thread>
-#include <vector>
 
 namespace
 {
@@ -18,9 +16,19 @@ unsigned WorkThreads::Parts(std::size_t items, std::size_t smallest)
 
 void WorkThreads::Run(unsigned parts, const std::function<void(unsigned part)>& work)
 {
+    std::vector<std::thread> threads = Start(1, parts > 0 ? parts - 1 : 0, work);
+    work(0);
+    for (unsigned part = 1 + static_cast<unsigned>(threads.size()); part < parts; ++part)
+        work(part);
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+std::vector<std::thread> WorkThreads::Start(unsigned first, unsigned count,
+                                            const std::function<void(unsigned part)>& work)
+{
     std::vector<std::thread> threads;
-    unsigned part = 1;
-    for (; part < parts; ++part)
+    for (unsigned part = first; part < first + count; ++part)
     {
         try
         {
@@ -31,11 +39,7 @@ void WorkThreads::Run(unsigned parts, const std::function<void(unsigned part)>& 
             break;
         }
     }
-    work(0);
-    for (; part < parts; ++part)
-        work(part);
-    for (std::thread& thread : threads)
-        thread.join();
+    return threads;
 }
 
 std::size_t WorkThreads::First(std::size_t items, unsigned part, unsigned parts)

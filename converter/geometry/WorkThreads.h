@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <thread>
+#include <vector>
 
 // Runs the parts of one piece of work at once, one thread each, the caller
 // taking the first, and returns when all are done. What each part does must not
@@ -15,6 +17,11 @@ public:
     static unsigned Parts(std::size_t items, std::size_t smallest);
 
     static void Run(unsigned parts, const std::function<void(unsigned part)>& work);
+
+    // Starts work(first), work(first + 1)... on threads of their own, count
+    // of them or as many as the system gives; the caller joins them.
+    static std::vector<std::thread> Start(unsigned first, unsigned count,
+                                          const std::function<void(unsigned part)>& work);
 
     // The items [first, end) of part of parts, in order: ranges that meet.
     static std::size_t First(std::size_t items, unsigned part, unsigned parts);

@@ -6,29 +6,9 @@
 
 #include <algorithm>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 namespace
 {
-// As many as can be started; none when chunks are too few to share.
-std::vector<std::thread> StartFormatting(ChunkRing& ring, unsigned count)
-{
-    std::vector<std::thread> threads;
-    for (unsigned i = 0; i < count && count > 1; ++i)
-    {
-        try
-        {
-            threads.emplace_back(&ChunkRing::Format, &ring);
-        }
-        catch (const std::system_error&)
-        {
-            break;
-        }
-    }
-    return threads;
-}
-
 bool WriteInOrder(std::FILE* file, ChunkRing& ring, bool formatHere)
 {
     std::optional<VertexText> here;
@@ -60,7 +40,9 @@ bool ModelFileWriter::Write(std::FILE* file, const std::vector<ModelVertex>& ver
     const unsigned threadCount = WorkThreads::Parts((vertices.size() + VerticesPerChunk - 1) / VerticesPerChunk, 1);
     // Two buffers a thread: one being formatted while the other waits its turn.
     ChunkRing ring(vertices, VerticesPerChunk, 2 * std::size_t(threadCount));
-    std::vector<std::thread> threads = StartFormatting(ring, threadCount);
+    // None when the chunks are too few to share: the writer formats them.
+    std::vector<std::thread> threads =
+        WorkThreads::Start(0, threadCount > 1 ? threadCount : 0, [&ring](unsigned) { ring.Format(); });
     const bool written = WriteInOrder(file, ring, threads.empty());
     ring.Stop();
     for (std::thread& thread : threads)
