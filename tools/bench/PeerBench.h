@@ -3,8 +3,9 @@
 #include <vector>
 
 // vexelo-model as a user runs it, next to the converters users already have
-// (gltfpack from npm, Assimp's own command-line tool), on generated grids of
-// 1 and 4 million triangles as OBJ and binary glTF. Tools take turns, run
+// (gltfpack from npm, Assimp's own command-line tool), on 2CylinderEngine.glb
+// of Debian's assimp-testmodels and on generated grids of 1 and 4 million
+// triangles as OBJ and binary glTF. Tools take turns, run
 // after run; for each the median wall and processor time and peak memory,
 // the share of ours that is Assimp's import alone, and how ours compares
 // with the fastest peer; then how each scales from the smallest grid to the
@@ -48,15 +49,16 @@ private:
     };
     struct Model
     {
-        int millions;
+        std::string title;
         bool glb;
-        long long triangles;
+        long long triangles; // of a grid
         std::string path;
         std::vector<Tool> tools;
     };
 
     void FindTools();
     bool Measure(Model& model);
+    bool MeasureGrid(int millions, bool glb);
     bool RunOnce(Tool& tool, const Model& model);
     void CompareWithBefore(const Model& model);
     void PrintModel(const Model& model) const;
