@@ -656,6 +656,8 @@ bool ExpectShows(const ModelVertex* triangle, const Look& look, const Texture& t
 Texel Rising(int x, int y) { return {4 * x, 4 * y, 32, 255}; }
 Texel Falling(int x, int y) { return {255 - 4 * y, 128, 200 + x / 2, 255}; }
 Texel Mixed(int x, int y) { return {(8 * y + x) * 4, 255 - (8 * y + x) * 3, x * 30, 255}; }
+// OliveNamed's image, (10, 200, 30), times its colour.
+Texel Olive(int, int) { return {10, 100, 30, 255}; }
 
 // Its corners are its colour less one red step, itself and one more: over
 // 2^20 distinct means, more than a 1024 x 1024 palette holds; 7 bits a
@@ -693,12 +695,12 @@ const MaterialCase MaterialCases[] = {
     // the drive the model was made on; Blender "//" for the file's folder.
     {"an image named the Windows way, in another case, times the colour",
      [](const TempFolder& f) { OliveNamed(f, ".\\maps\\OLIVE.png"); }, "2 tiles (1 image, 1 colour)",
-     {[](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, {0, 0, 255, 255}},
+     {Olive, 4, 16}, {0, 0, 255, 255}},
     {"an image named from the root, up a folder and down again",
      [](const TempFolder& f) { OliveNamed(f, "\\..\\" + f.Path().filename().string() + "\\maps\\OLIVE.png"); },
-     "2 tiles (1 image, 1 colour)", {[](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, {0, 0, 255, 255}},
+     "2 tiles (1 image, 1 colour)", {Olive, 4, 16}, {0, 0, 255, 255}},
     {"an image named from Blender's folder of the file", [](const TempFolder& f) { OliveNamed(f, "//Maps/olive.png"); },
-     "2 tiles (1 image, 1 colour)", {[](int, int) { return Texel{10, 100, 30, 255}; }, 4, 16}, {0, 0, 255, 255}},
+     "2 tiles (1 image, 1 colour)", {Olive, 4, 16}, {0, 0, 255, 255}},
     {"an image repeated beside a colour gives its mean colour",
      [](const TempFolder& f) {
          MagickImage(f, "four.png", "-size 1x1 xc:red xc:blue +append \\( xc:white xc:black +append \\) -append");
