@@ -1,4 +1,5 @@
 #pragma once
+#include "MeshPart.h"
 #include "ModelVertex.h"
 
 #include <assimp/matrix4x4.h>
@@ -21,12 +22,7 @@ public:
     static const std::int64_t MaxVertexCount = UINT32_MAX / 32;
 
     // The vertices of one mesh instance: its triangles in the mesh's order.
-    struct Part
-    {
-        unsigned int mesh;
-        std::size_t first;
-        std::size_t count;
-    };
+    using Part = MeshPart;
 
     struct Result
     {

@@ -95,7 +95,7 @@ public:
     {
     }
 
-    bool Run(const std::vector<TriangleListBuilder::Part>& parts, std::vector<ModelVertex>& vertices,
+    bool Run(const std::vector<MeshPart>& parts, std::vector<ModelVertex>& vertices,
              TextureAtlas& atlas, std::string& error)
     {
         SortParts(parts, vertices);
@@ -130,9 +130,9 @@ private:
     }
 
     // Which look each part takes, and whether its coordinates allow a tile.
-    void SortParts(const std::vector<TriangleListBuilder::Part>& parts, const std::vector<ModelVertex>& vertices)
+    void SortParts(const std::vector<MeshPart>& parts, const std::vector<ModelVertex>& vertices)
     {
-        for (const TriangleListBuilder::Part& part : parts)
+        for (const MeshPart& part : parts)
         {
             const aiMesh& mesh = *scene.mMeshes[part.mesh];
             const int index = LookOf(mesh.mMaterialIndex);
@@ -242,7 +242,7 @@ private:
     void GatherPalette()
     {
         std::vector<std::uint32_t> colours;
-        for (const TriangleListBuilder::Part& part : paletteParts)
+        for (const MeshPart& part : paletteParts)
         {
             const aiMesh& mesh = *scene.mMeshes[part.mesh];
             for (unsigned int f = 0; f < mesh.mNumFaces; ++f)
@@ -394,7 +394,7 @@ private:
             }
         }
         std::size_t triangle = 0;
-        for (const TriangleListBuilder::Part& part : paletteParts)
+        for (const MeshPart& part : paletteParts)
             for (std::size_t v = part.first; v < part.first + part.count; v += 3, ++triangle)
             {
                 const Tile& tile = tiles[paletteTile];
@@ -434,8 +434,8 @@ private:
     std::vector<int> lookOfMaterial; // one more than materials: meshes without one
     std::vector<Look> looks;
     std::map<std::string, int> lookByKey;
-    std::vector<std::pair<TriangleListBuilder::Part, int>> lookOfPart;
-    std::vector<TriangleListBuilder::Part> paletteParts;
+    std::vector<std::pair<MeshPart, int>> lookOfPart;
+    std::vector<MeshPart> paletteParts;
     std::vector<std::uint32_t> palette;
     std::vector<std::uint32_t> paletteIndices; // per triangle of the palette parts, in order
     std::vector<Tile> tiles;
@@ -444,7 +444,7 @@ private:
 }
 
 bool MaterialBaker::Bake(const aiScene& scene, const std::string& input,
-                         const std::vector<TriangleListBuilder::Part>& parts, std::vector<ModelVertex>& vertices,
+                         const std::vector<MeshPart>& parts, std::vector<ModelVertex>& vertices,
                          TextureAtlas& atlas, Report& report, std::string& error, Progress* progress)
 {
     Progress none;

@@ -1,6 +1,6 @@
 #pragma once
+#include "MeshPart.h"
 #include "ModelVertex.h"
-#include "TriangleListBuilder.h"
 
 #include <string>
 #include <vector>
@@ -42,7 +42,7 @@ public:
     // False, with the cause in error, only when the tiles do not fit even
     // shrunk or memory runs short.
     // How many images it bakes, and how far it has come, goes to progress.
-    static bool Bake(const aiScene& scene, const std::string& input, const std::vector<TriangleListBuilder::Part>& parts,
+    static bool Bake(const aiScene& scene, const std::string& input, const std::vector<MeshPart>& parts,
                      std::vector<ModelVertex>& vertices, TextureAtlas& atlas, Report& report, std::string& error,
                      Progress* progress = nullptr);
 };
