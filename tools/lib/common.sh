@@ -1,5 +1,9 @@
 # Shared by the tools/ scripts: paths, Wine environment and a virtual display.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# What is slow to make and the same for every checkout (the compiler cache,
+# cross-built libraries) is kept here, outside the checkout, keyed by what
+# made it; removing the folder only costs time.
+cache_root="${VEXELO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vexelo}"
 
 wine_environment() {
   export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
