@@ -59,5 +59,17 @@ function(vexelo_add_gtest target)
              COMMAND ${target} --gtest_filter=${suite}.*:*/${suite}.*:${suite}/* --gtest_brief=1
              WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY})
     set_tests_properties(${target}.${suite} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
+    vexelo_wine_slot(${target}.${suite})
   endforeach()
+endfunction()
+
+# vexelo_wine_slot(test...): under Wine, each test holds one of the Wine slots
+# (tests/wine-slots.json, which the mingw test preset names): a prefix with a
+# wineserver and a display of its own (tools/lib/common.sh). The foreground
+# window, synthesized input and the screen are shared by every program on a
+# desktop; on slots of their own, tests run side by side without sharing them.
+function(vexelo_wine_slot)
+  if(WIN32 AND CMAKE_CROSSCOMPILING)
+    set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "wine:1")
+  endif()
 endfunction()

@@ -12,7 +12,17 @@ export CCACHE_DIR="${CCACHE_DIR:-$cache_root/ccache}"
 export CCACHE_BASEDIR="$root"
 export CCACHE_NOHASHDIR=true
 
+# A test that ctest gave a Wine slot (tests/wine-slots.json) runs in the
+# slot's own prefix, and so its own wineserver and desktop, on the slot's
+# display when tools/test started one (VEXELO_DISPLAY_<slot>).
 wine_environment() {
+  local slot display
+  if [[ "${CTEST_RESOURCE_GROUP_0_WINE:-}" =~ id:([0-9]+) ]]; then
+    slot=${BASH_REMATCH[1]}
+    export WINEPREFIX="$root/build/wineprefix-$slot"
+    display="VEXELO_DISPLAY_$slot"
+    [ -z "${!display:-}" ] || export DISPLAY="${!display}"
+  fi
   export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
   export WINEARCH=win64
   export WINEDEBUG="${WINEDEBUG:--all}"
