@@ -11,6 +11,8 @@ cache_root="${VEXELO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vexelo}"
 export CCACHE_DIR="${CCACHE_DIR:-$cache_root/ccache}"
 export CCACHE_BASEDIR="$root"
 export CCACHE_NOHASHDIR=true
+# The tests' precompiled header (cmake/VexeloTesting.cmake) is hashed whole.
+export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
 
 # A test that ctest gave a Wine slot (tests/wine-slots.json) runs in the
 # slot's own prefix, and so its own wineserver and desktop, on the slot's
