@@ -113,6 +113,11 @@ float Single(const std::uint8_t* p)
     return value;
 }
 
+float Normalized(std::uint32_t value, std::uint32_t largest)
+{
+    return static_cast<float>(value) / static_cast<float>(largest);
+}
+
 // Texel x of a row: its channels, 0 to 1 for normalized formats, linear
 // light for float ones.
 void ReadTexel(Texels texels, int channels, const std::uint8_t* row, std::uint32_t x, float value[4])
@@ -122,24 +127,24 @@ void ReadTexel(Texels texels, int channels, const std::uint8_t* row, std::uint32
     {
     case Texels::Unorm8:
         for (int c = 0; c < channels; ++c)
-            value[c] = row[at * channels + c] / 255.0f;
+            value[c] = Normalized(row[at * channels + c], 255);
         break;
     case Texels::Bgra8:
     case Texels::Bgrx8:
         for (int c = 0; c < 4; ++c)
-            value[c] = row[4 * at + (c < 3 ? 2 - c : 3)] / 255.0f;
+            value[c] = Normalized(row[4 * at + (c < 3 ? 2 - c : 3)], 255);
         value[3] = texels == Texels::Bgrx8 ? 1.0f : value[3];
         break;
     case Texels::Unorm16:
         for (int c = 0; c < channels; ++c)
-            value[c] = Load16(row + 2 * (at * channels + c)) / 65535.0f;
+            value[c] = Normalized(Load16(row + 2 * (at * channels + c)), 65535);
         break;
     case Texels::Rgb10A2:
     {
         const std::uint32_t v = Load32(row + 4 * at);
         for (int c = 0; c < 3; ++c)
-            value[c] = (v >> (10 * c) & 0x3FF) / 1023.0f;
-        value[3] = (v >> 30) / 3.0f;
+            value[c] = Normalized(v >> (10 * c) & 0x3FF, 1023);
+        value[3] = Normalized(v >> 30, 3);
         break;
     }
     case Texels::Float16:
@@ -216,7 +221,7 @@ void DecodeBlock(Texels texels, const std::uint8_t* block, std::uint8_t* out)
     case Texels::Bc3: squish::Decompress(out, block, squish::kDxt5); break;
     case Texels::Bc4:
         DecodeChannel(block, out, 0);
-        for (int i = 0; i < 16; ++i)
+        for (std::size_t i = 0; i < 16; ++i)
             out[4 * i + 1] = out[4 * i + 2] = out[4 * i];
         break;
     default:
@@ -296,7 +301,7 @@ void DdsImage::DecodeBlocks(const DdsFile& dds, const std::uint8_t* bytes, Image
             for (std::uint32_t y = 4 * by; y < std::min(4 * by + 4, level.height); ++y)
                 for (std::uint32_t x = 4 * bx; x < std::min(4 * bx + 4, level.width); ++x)
                     std::memcpy(image.rgba.data() + 4 * (std::size_t(y) * level.width + x),
-                                texels + 4 * (4 * (y - 4 * by) + (x - 4 * bx)), 4);
+                                texels + 4 * (4 * std::size_t(y - 4 * by) + (x - 4 * bx)), 4);
         }
 }
 
