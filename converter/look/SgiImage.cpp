@@ -8,6 +8,7 @@ const std::uint32_t Magic = 474;
 const std::size_t HeaderSize = 512;
 const std::uint8_t Verbatim = 0, RunLength = 1;
 const int MaxChannels = 4;
+const std::uint32_t Dithered = 1, ColourMap = 3;
 
 std::uint32_t Load16(const std::uint8_t* p)
 {
@@ -44,8 +45,9 @@ bool SgiImage::Recognises(const std::uint8_t* bytes, std::size_t size)
 }
 
 // Dimension 1 is a single row, 2 a grey image, 3 as many channels as zsize
-// says. The colour map field marks files that hold no picture of their own
-// (a palette) or one in an obsolete screen format.
+// says. The colour map field marks files whose values are no colours: 3-3-2
+// dithered RGB, indices into a screen's map, or a palette of their own.
+// Other values are taken as 0, from writers that left the field unset.
 bool SgiImage::ReadHeader(const std::uint8_t* bytes, std::size_t size, Header& header, std::string& why)
 {
     if (size < HeaderSize)
@@ -61,8 +63,8 @@ bool SgiImage::ReadHeader(const std::uint8_t* bytes, std::size_t size, Header& h
         why = "SGI channels of " + std::to_string(channelBytes) + " bytes, not 1 or 2";
     else if (dimension < 1 || dimension > 3)
         why = "an SGI image of " + std::to_string(dimension) + " dimensions, not 1 to 3";
-    else if (colourMap != 0)
-        why = "an SGI colour map or screen file (kind " + std::to_string(colourMap) + "), not an image";
+    else if (colourMap >= Dithered && colourMap <= ColourMap)
+        why = "an SGI dithered, screen or colour map file (kind " + std::to_string(colourMap) + ")";
     if (!why.empty())
         return false;
     header.runLength = storage == RunLength;
