@@ -120,7 +120,7 @@ void OliveNamed(const TempFolder& f, const std::string& name)
 // An image ImageMagick wrote at build time, spoilt at at when asked.
 std::string Magick(const std::string& file, std::size_t at = 0, std::string_view with = {})
 {
-    return Read(MAGICK_TEXTURES "/" + file).replace(at, with.size(), with);
+    return Read(MagickTexture(file)).replace(at, with.size(), with);
 }
 
 // The left material names an image of these bytes, which cannot be read.
