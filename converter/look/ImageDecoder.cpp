@@ -1,6 +1,8 @@
 #include "ImageDecoder.h"
 
+#include "DdsImage.h"
 #include "JpegTableCheck.h"
+#include "SgiImage.h"
 #include "StbAllocator.h"
 
 #include <stb_image.h>
@@ -50,6 +52,10 @@ bool ImageDecoder::WithinCaps(std::int64_t width, std::int64_t height, std::stri
 
 bool ImageDecoder::ReadSize(const std::uint8_t* bytes, std::size_t size, int& width, int& height, std::string& why)
 {
+    if (SgiImage::Recognises(bytes, size))
+        return SgiImage::ReadSize(bytes, size, width, height, why);
+    if (DdsImage::Recognises(bytes, size))
+        return DdsImage::ReadSize(bytes, size, width, height, why);
     if (size <= INT_MAX && !JpegTableCheck::TablesFit(bytes, size))
     {
         why = "a JPEG Huffman table of more than 256 codes";
@@ -66,6 +72,10 @@ bool ImageDecoder::ReadSize(const std::uint8_t* bytes, std::size_t size, int& wi
 
 bool ImageDecoder::Decode(const std::uint8_t* bytes, std::size_t size, Image& image, std::string& why)
 {
+    if (SgiImage::Recognises(bytes, size))
+        return SgiImage::Decode(bytes, size, image, why);
+    if (DdsImage::Recognises(bytes, size))
+        return DdsImage::Decode(bytes, size, image, why);
     int width = 0, height = 0;
     if (!ReadSize(bytes, size, width, height, why))
         return false;

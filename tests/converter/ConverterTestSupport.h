@@ -33,6 +33,8 @@ inline Vec NormalOf(const ModelVertex& v) { return {v.nx, v.ny, v.nz}; }
 const char* VexeloModel();
 std::string TestData(const std::string& name);
 std::string EngineData(const std::string& name);
+// An image ImageMagick wrote at build time (tests/converter/CMakeLists.txt).
+std::string MagickTexture(const std::string& name);
 
 std::string Read(const std::string& path);
 void Write(const std::string& path, const std::string& bytes);

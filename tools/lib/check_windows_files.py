@@ -107,7 +107,7 @@ def check_vcpkg_manifest():
         fault(f"vcpkg.json: one version field is needed, there are {versions}")
     names = {dependency if isinstance(dependency, str) else dependency.get("name")
              for dependency in manifest.get("dependencies", [])}
-    for needed in ("gtest", "assimp", "stb"):
+    for needed in ("gtest", "assimp", "stb", "libsquish"):
         if needed not in names:
             fault(f"vcpkg.json: {needed} is not among the dependencies")
 

@@ -2,6 +2,7 @@
 // a tile of its own, and shows there as Engine samples it at every level.
 #include "ConverterTestSupport.h"
 #include "ColourFactor.h"
+#include "DdsBuilder.h"
 #include "TextureAtlas.h"
 #include "TilePacker.h"
 
@@ -13,10 +14,13 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace
 {
+using namespace std::string_view_literals;
+
 const char* const RightBlue = "newmtl right\nKd 0 0 1\n";
 
 // What a triangle shows: a colour tile (4 x 4 of one colour); a palette
@@ -113,6 +117,20 @@ void OliveNamed(const TempFolder& f, const std::string& name)
     Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd " + name + "\n" + RightBlue);
 }
 
+// An image ImageMagick wrote at build time, spoilt at at when asked.
+std::string Magick(const std::string& file, std::size_t at = 0, std::string_view with = {})
+{
+    return Read(MagickTexture(file)).replace(at, with.size(), with);
+}
+
+// The left material names an image of these bytes, which cannot be read.
+void Unreadable(const TempFolder& f, const std::string& name, const std::string& bytes)
+{
+    Write(f.Path(name), bytes);
+    Write(f.Path("m.obj"), TwoQuadsObj());
+    Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\nmap_Kd " + name + "\n" + RightBlue);
+}
+
 struct MaterialCase
 {
     const char* name;
@@ -154,6 +172,25 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\nmap_Kd gone.png\nnewmtl right\nKd 0 0 1\nmap_Kd junk.png\n");
      },
      "missing: gone.png; unreadable: junk.png (not an image the converter reads)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    // SGI rows lie where a table of offsets and lengths says, which the
+    // damaged file lets point anywhere.
+    {"an SGI file cut short", [](const TempFolder& f) { Unreadable(f, "cut.rgb", Magick("plain8-rgb.sgi").substr(0, 700)); },
+     "unreadable: cut.rgb (an SGI file cut short)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    {"an SGI run-length row past the end of the file",
+     [](const TempFolder& f) { Unreadable(f, "past.rgb", Magick("rle8-rgb.rgb", 512 + 4 * 20, "\0\0\x04\0"sv)); },
+     "unreadable: past.rgb (an SGI run-length table pointing past the end of the file)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    {"an SGI image 0 texels wide", [](const TempFolder& f) { Unreadable(f, "empty.bw", Magick("rle8-grey.bw", 6, "\0\0"sv)); },
+     "unreadable: empty.bw (no texels)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    {"an SGI image of 7 channels", [](const TempFolder& f) { Unreadable(f, "seven.rgba", Magick("rle8-rgba.rgba", 10, "\0\7"sv)); },
+     "unreadable: seven.rgba (an SGI image of 7 channels, not 1 to 4)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    {"a DDS file cut short", [](const TempFolder& f) { Unreadable(f, "cut.dds", Magick("dxt1.dds").substr(0, 150)); },
+     "unreadable: cut.dds (a DDS file cut short, damaged, or of a shape or format no texture takes)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+    {"a DDS file of BC7 blocks",
+     [](const TempFolder& f) {
+         const std::vector<std::uint8_t> bc7 = DdsBuilder::Dx10(98).Build(std::vector<std::uint8_t>(16));
+         Unreadable(f, "bc7.dds", std::string(bc7.begin(), bc7.end()));
+     },
+     "unreadable: bc7.dds (DDS of DXGI format 98, BC7 blocks, which no library the converter uses decodes)", {255, 0, 0, 255}, {0, 0, 255, 255}},
     {"two images edge to edge, their tiles on the texture's edges",
      [](const TempFolder& f) {
          PngOf(f, "rising.png", 64, Rising);
@@ -238,6 +275,120 @@ TEST(ConverterMaterials, EachMaterialShowsInItsOwnTileAtEveryLevel)
             const double x = (double(model[t].x) + model[t + 1].x + model[t + 2].x) / 3;
             if (!ExpectShows(&model[t], row.lookAt ? row.lookAt(x) : x < 0 ? row.left : row.right, texture))
                 break;
+        }
+    }
+}
+
+namespace
+{
+std::string Bytes(const std::vector<std::uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// ImageMagick 6 writes 16-bit SGI images only as they are: a run-length one
+// by hand, grey 5 x 3, a row of one run, one of literals and one of both;
+// its largest value 65535, by which ImageMagick sizes a grey image's palette
+// (and takes 65535 itself for an index past it).
+std::string Sgi16RunLength()
+{
+    const std::vector<std::vector<std::uint16_t>> rows = {
+        {0x05, 0x1234, 0}, {0x85, 0x0100, 0x4000, 0x8000, 0xC000, 0xFFFE, 0}, {0x02, 0x7F7F, 0x83, 0x0001, 0x00FF, 0xFF00, 0}};
+    std::string bytes(512 + 24, '\0');
+    const auto put = [&bytes](std::size_t at, std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes[at + i] = char(value >> (8 * (size - 1 - i)));
+    };
+    for (const auto& [at, value] : {std::pair{0, 474}, {2, 0x0102}, {4, 2}, {6, 5}, {8, 3}, {10, 1}, {18, 0xFFFF}})
+        put(std::size_t(at), std::uint32_t(value), 2);
+    for (std::size_t r = 0; r < rows.size(); ++r)
+    {
+        put(512 + 4 * r, std::uint32_t(bytes.size()), 4);
+        put(512 + 12 + 4 * r, std::uint32_t(2 * rows[r].size()), 4);
+        for (std::uint16_t value : rows[r])
+            bytes += {char(value >> 8), char(value)};
+    }
+    return bytes;
+}
+
+// Half floats (0.5, 0, 1, 1) and (2, -1, not a number, 1): linear light,
+// clamped and encoded for the screen.
+std::string HalfFloats()
+{
+    const std::uint16_t halves[] = {0x3800, 0, 0x3C00, 0x3C00, 0x4000, 0xBC00, 0x7E00, 0x3C00};
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(halves);
+    return Bytes(DdsBuilder::FourCC(113).Size(2, 1).Build({bytes, bytes + sizeof halves}));
+}
+
+// A BC4 block between 200 and 40, its first texel 40 (index 1), the rest 200.
+std::string Bc4()
+{
+    return Bytes(DdsBuilder::FourCC("ATI1").Size(4, 4).Build({200, 40, 1, 0, 0, 0, 0, 0}));
+}
+
+// An image, the one of a model and so the whole texture at its own size. Its
+// top level is ImageMagick's decoding of it, made opaque, within step
+// (ImageMagick truncates 16-bit values to 8 bits where the converter rounds),
+// or the first texels by hand. The header bytes at at prove that ImageMagick
+// wrote the variant the file's name says.
+struct BakedImage
+{
+    const char* file;
+    std::size_t at;
+    std::string_view header;
+    int step;
+    std::string (*bytes)() = nullptr; // instead of ImageMagick's file
+    std::vector<Texel> texels = {};
+};
+
+const BakedImage BakedImages[] = {
+    {"rle8-grey.bw", 2, "\x01\x01\x00\x02\x00\x0d\x00\x07\x00\x01"sv, 0},
+    {"rle8-rgb.rgb", 2, "\x01\x01\x00\x03\x00\x0d\x00\x07\x00\x03"sv, 0},
+    {"rle8-rgba.rgba", 2, "\x01\x01\x00\x03\x00\x0d\x00\x07\x00\x04"sv, 0},
+    {"plain8-rgb.sgi", 2, "\x00\x01\x00\x03\x00\x0d\x00\x07\x00\x03"sv, 0},
+    {"plain16-grey.bw", 2, "\x00\x02\x00\x02\x00\x0d\x00\x07\x00\x01"sv, 1},
+    {"plain16-rgb.rgb", 2, "\x00\x02\x00\x03\x00\x0d\x00\x07\x00\x03"sv, 1},
+    {"plain16-rgba.rgba", 2, "\x00\x02\x00\x03\x00\x0d\x00\x07\x00\x04"sv, 1},
+    {"rle16-grey.bw", 2, "\x01\x02\x00\x02\x00\x05\x00\x03\x00\x01"sv, 1, Sgi16RunLength},
+    // DXT1 and DXT5 blocks, A8R8G8B8 and R8G8B8 (RGB flag, alpha, bits).
+    {"dxt1.dds", 84, "DXT1"sv, 1},
+    {"dxt5.dds", 84, "DXT5"sv, 1},
+    {"argb.dds", 80, "\x41\0\0\0\0\0\0\0\x20\0\0\0"sv, 0},
+    {"rgb.dds", 80, "\x40\0\0\0\0\0\0\0\x18\0\0\0"sv, 0},
+    {"half.dds", 84, "q\0\0\0"sv, 0, HalfFloats, {{188, 0, 255, 255}, {255, 0, 0, 255}}},
+    {"bc4.dds", 84, "ATI1"sv, 0, Bc4, {{40, 40, 40, 255}, {200, 200, 200, 255}}},
+};
+}
+
+TEST(ConverterMaterials, SgiAndDdsImagesBakeAsImageMagickReadsThem)
+{
+    for (const BakedImage& row : BakedImages)
+    {
+        SCOPED_TRACE(row.file);
+        TempFolder folder;
+        const std::string bytes = row.bytes ? row.bytes() : Magick(row.file);
+        EXPECT_EQ(bytes.substr(row.at, row.header.size()), row.header) << "another variant";
+        Write(folder.Path(row.file), bytes);
+        Write(folder.Path("m.obj"), TwoQuadsObj(true));
+        const std::string material = "Kd 1 1 1\nmap_Kd " + std::string(row.file) + "\n";
+        Write(folder.Path("two.mtl"), "newmtl left\n" + material + "newmtl right\n" + material);
+        const Outcome run = Convert(folder.Path(), {folder.Path("m.obj"), folder.Path("m.txt")});
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_NE(run.out.find("the image alone"), std::string::npos) << run.out;
+        const Texture texture = ReadTexture(folder.Path("m.dds"));
+        ASSERT_FALSE(texture.levels.empty());
+        const bool sgi = fs::path(row.file).extension() != ".dds";
+        std::string expected;
+        if (row.texels.empty())
+            expected = Shell("convert '" + std::string(sgi ? "sgi:" : "") + folder.Path(row.file).string() + "' -depth 8 rgba:-");
+        for (const Texel& texel : row.texels)
+            expected += {char(texel[0]), char(texel[1]), char(texel[2]), char(texel[3])};
+        const std::string& top = texture.levels[0];
+        ASSERT_EQ(expected.size(), row.texels.empty() ? top.size() : 4 * row.texels.size()) << "ImageMagick cannot read it";
+        for (std::size_t i = 0; i < expected.size(); ++i)
+        {
+            const int seen = std::uint8_t(top[i]), wanted = i % 4 == 3 ? 255 : std::uint8_t(expected[i]);
+            ASSERT_NEAR(seen, wanted, row.step) << "texel " << i / 4 << ", channel " << i % 4;
         }
     }
 }
