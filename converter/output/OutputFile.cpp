@@ -12,6 +12,7 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #define VEXELO_UNLINK _unlink
 #define VEXELO_FDOPEN _fdopen
 #define VEXELO_FILENO _fileno
@@ -79,6 +80,27 @@ std::string ErrorText()
 {
     return std::strerror(errno);
 }
+
+// A new file, never an existing one.
+std::FILE* CreateNew(const std::string& name)
+{
+#if defined(_WIN32)
+    // Windows' own C runtime, which MinGW's programs use, knows no "x".
+    const int descriptor = _open(name.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0)
+        return nullptr;
+    std::FILE* stream = _fdopen(descriptor, "wb");
+    if (stream == nullptr)
+    {
+        const int cause = errno;
+        _close(descriptor);
+        errno = cause;
+    }
+    return stream;
+#else
+    return std::fopen(name.c_str(), "wbx");
+#endif
+}
 }
 
 OutputFile::OutputFile(std::string path) : path(std::move(path))
@@ -92,7 +114,6 @@ OutputFile::~OutputFile()
     Release();
 }
 
-// A new file, never an existing one: "x" refuses a name that is taken.
 bool OutputFile::Open(std::string& error)
 {
     if (!handedOver.empty())
@@ -104,7 +125,7 @@ bool OutputFile::Open(std::string& error)
     {
         const SignalsHeld held;
         temporary = path + ".partial-" + std::to_string(random() % 1000000);
-        stream = std::fopen(temporary.c_str(), "wbx");
+        stream = CreateNew(temporary);
         if (stream != nullptr)
         {
             slot = TakeSlot(temporary, stream);

@@ -1,7 +1,7 @@
 // end_converter CONVERTER INPUT OUTPUT
-// Starts CONVERTER on INPUT (a file its worker never finishes), waits for its
-// worker, ends the converter with TerminateProcess and checks that the
-// worker ends too. Exit status 0 when it does.
+// Starts CONVERTER on INPUT (a file its worker never finishes), waits until
+// its worker is busy importing, ends the converter with TerminateProcess and
+// checks that the worker ends too. Exit status 0 when it does.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -28,6 +28,34 @@ DWORD ChildOf(DWORD parent)
     CloseHandle(snapshot);
     return child;
 }
+
+// Past its start: a tenth of a second of processor time spent importing.
+bool Busy(HANDLE process)
+{
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(process, &created, &ended, &kernel, &user))
+        return false;
+    const ULONGLONG hundredsOfNanoseconds = (ULONGLONG(user.dwHighDateTime) << 32) | user.dwLowDateTime;
+    return hundredsOfNanoseconds >= 1000000;
+}
+
+// The converter's worker once it is busy, else null.
+HANDLE BusyWorker(DWORD converter)
+{
+    HANDLE worker = nullptr;
+    for (DWORD waited = 0; waited < WaitMs; waited += 10)
+    {
+        Sleep(10);
+        const DWORD id = worker == nullptr ? ChildOf(converter) : 0;
+        if (id != 0)
+            worker = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+        if (worker != nullptr && Busy(worker))
+            return worker;
+    }
+    if (worker != nullptr)
+        CloseHandle(worker);
+    return nullptr;
+}
 }
 
 int main(int argc, char** argv)
@@ -47,18 +75,12 @@ int main(int argc, char** argv)
         std::printf("cannot start the converter: error %lu\n", GetLastError());
         return 1;
     }
-    DWORD worker = 0;
-    for (DWORD waited = 0; worker == 0 && waited < WaitMs; waited += 10)
-    {
-        Sleep(10);
-        worker = ChildOf(converter.dwProcessId);
-    }
-    HANDLE workerProcess = worker != 0 ? OpenProcess(SYNCHRONIZE, FALSE, worker) : nullptr;
+    HANDLE workerProcess = BusyWorker(converter.dwProcessId);
     TerminateProcess(converter.hProcess, 1);
     WaitForSingleObject(converter.hProcess, INFINITE);
     if (workerProcess == nullptr)
     {
-        std::printf("no worker process showed up\n");
+        std::printf("no worker process got busy\n");
         return 1;
     }
     const bool ended = WaitForSingleObject(workerProcess, WaitMs) == WAIT_OBJECT_0;

@@ -7,7 +7,8 @@
 #   MODELS) gives the native converter's model file and texture, byte for byte;
 # - each damaged file of the table (folder FIXTURES) ends in one line naming
 #   the cause, exit status 1, and nothing is left beside the output;
-# - ending the converter with TerminateProcess (END_CONVERTER) ends its worker.
+# - ending the converter with TerminateProcess (END_CONVERTER) ends its
+#   worker; Ctrl-Break removes the temporaries too.
 set -u
 unpacked=$1 native=$2 models=$3 fixtures=$4 end_converter=$5
 . "$(dirname "$0")/../../tools/lib/common.sh"
@@ -65,8 +66,11 @@ for row in "${damaged[@]}"; do
   IFS='|' read -r input options expected <<<"$row"
   folder=$scratch/${input%.*}
   mkdir "$folder" && cp "$fixtures/$input" "$folder/" || exit 1
-  said=$(cd "$folder" && wine "$converter" $options "$input" out.txt 2>&1)
+  (cd "$folder" && wine "$converter" $options "$input" out.txt) >"$scratch/said" 2>&1
   code=$?
+  # Wine reports an unhandled exception on the Unix standard error the
+  # worker shares, where Windows says nothing.
+  said=$(grep -v '^wine: Unhandled' "$scratch/said" | tr -d '\r')
   echo "$input: exit status $code: $said"
   [ "$code" -eq 1 ] || fail "$input: exit status $code, not 1"
   [ "$said" = "vexelo-model: ${expected//@/$input}" ] || fail "$input: not the one line expected"
@@ -74,7 +78,24 @@ for row in "${damaged[@]}"; do
   [ "$left" = "$input" ] || fail "$input: left beside it: $(echo $left)"
 done
 
-mkdir "$scratch/ended" && cp "$fixtures/cut-short.ply" "$scratch/ended/" || exit 1
-wine "$end_converter" "$(windows_path "$converter")" "$(windows_path "$scratch/ended/cut-short.ply")" \
-  "$(windows_path "$scratch/ended/out.txt")" || fail "the worker outlived its converter"
+# Ended from outside while the worker imports: TerminateProcess leaves no
+# worker; Ctrl-C on the converter's terminal neither, nor any temporary.
+mkdir "$scratch/terminated" && cp "$fixtures/cut-short.ply" "$scratch/terminated/" || exit 1
+wine "$end_converter" "$(windows_path "$converter")" "$(windows_path "$scratch/terminated/cut-short.ply")" \
+  "$(windows_path "$scratch/terminated/out.txt")" || fail "the worker outlived its converter"
+folder=$scratch/interrupted
+mkdir "$folder" && cp "$fixtures/cut-short.ply" "$folder/" || exit 1
+worker() { pgrep -f -- "--vexelo-worker.*$folder"; }
+# Past its start: a tenth of a second of processor time (the 14th field).
+busy() { local pid; pid=$(worker) && [ "$(cut -d' ' -f14 "/proc/$pid/stat")" -ge 10 ]; }
+{
+  for _ in $(seq 300); do busy && break; sleep 0.1; done
+  printf '\003'
+} | (cd "$folder" && script -qfec "wine '$converter' --time-limit 60 'Z:$folder/cut-short.ply' out.txt" /dev/null >/dev/null)
+code=$?
+left=$(ls -A "$folder")
+echo "Ctrl-C: exit status $code, left beside the input:" $left
+[ $code -ne 0 ] && [ $code -ne 1 ] || fail "Ctrl-C did not end the converter"
+[ "$left" = cut-short.ply ] || fail "Ctrl-C left files beside the input"
+! worker >/dev/null || fail "Ctrl-C left the worker running"
 exit $status
