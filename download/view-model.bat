@@ -17,11 +17,17 @@ set "up=--up %~3"
 
 :convert
 set "scratch=%TEMP%\vexelo-view-model-%RANDOM%%RANDOM%"
-mkdir "%scratch%\bin" || goto failed
-copy /y "%here%bin\Engine.exe" "%scratch%\bin\" >nul || goto failed
-xcopy /e /i /q /y "%here%Engine" "%scratch%\Engine" >nul || goto failed
-"%here%bin\vexelo-model.exe" %up% "%~f1" "%scratch%\Engine\data\cube.txt" || goto failed
-move /y "%scratch%\Engine\data\cube.dds" "%scratch%\Engine\data\seafloor.dds" >nul || goto failed
+rem Each step checks errorlevel: Wine's cmd takes "||" after its own commands as failure.
+mkdir "%scratch%\bin"
+if errorlevel 1 goto failed
+copy /y "%here%bin\Engine.exe" "%scratch%\bin\" >nul
+if errorlevel 1 goto failed
+xcopy /e /i /q /y "%here%Engine" "%scratch%\Engine" >nul
+if errorlevel 1 goto failed
+"%here%bin\vexelo-model.exe" %up% "%~f1" "%scratch%\Engine\data\cube.txt"
+if errorlevel 1 goto failed
+move /y "%scratch%\Engine\data\cube.dds" "%scratch%\Engine\data\seafloor.dds" >nul
+if errorlevel 1 goto failed
 start "" /wait /d "%scratch%\bin" "%scratch%\bin\Engine.exe"
 rmdir /s /q "%scratch%"
 exit /b 0

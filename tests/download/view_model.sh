@@ -34,7 +34,7 @@ await_lit_centre "$shot" || fail "no picture: the centre of the screen stays bla
 end_with_escape "$run_pid" || fail "Engine did not end on Escape"
 run_pid=""
 expect_shown "$shot" "$reference" 50 blue grey
-left=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp/vexelo-view-model-* 2>/dev/null)
+left=$(ls -d "$WINEPREFIX"/drive_c/users/*/Temp/vexelo-view-model-* "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp/vexelo-view-model-* 2>/dev/null)
 [ -z "$left" ] || fail "the scratch copy is left: $left"
 [ $status -eq 0 ] || { mkdir -p "$unpacked/../screenshots" && cp "$shot" "$unpacked/../screenshots/view-model.png"; }
 exit $status
