@@ -1,7 +1,7 @@
 // end_converter CONVERTER INPUT OUTPUT
 // Starts CONVERTER on INPUT (a file its worker never finishes), waits until
-// its worker is busy importing, ends the converter with TerminateProcess and
-// checks that the worker ends too. Exit status 0 when it does.
+// its worker reads INPUT, ends the converter with TerminateProcess and checks
+// that the worker ends too. Exit status 0 when it does.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -29,31 +29,27 @@ DWORD ChildOf(DWORD parent)
     return child;
 }
 
-// Past its start: a tenth of a second of processor time spent importing.
-bool Busy(HANDLE process)
+// The worker holds the input open while it reads it: then the file cannot be
+// opened for this process alone.
+bool Reading(const char* input)
 {
-    FILETIME created, ended, kernel, user;
-    if (!GetProcessTimes(process, &created, &ended, &kernel, &user))
-        return false;
-    const ULONGLONG hundredsOfNanoseconds = (ULONGLONG(user.dwHighDateTime) << 32) | user.dwLowDateTime;
-    return hundredsOfNanoseconds >= 1000000;
+    HANDLE file = CreateFileA(input, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(file);
+    return false;
 }
 
-// The converter's worker once it is busy, else null.
-HANDLE BusyWorker(DWORD converter)
+// The converter's worker once it reads the input, else null.
+HANDLE ReadingWorker(DWORD converter, const char* input)
 {
-    HANDLE worker = nullptr;
     for (DWORD waited = 0; waited < WaitMs; waited += 10)
     {
         Sleep(10);
-        const DWORD id = worker == nullptr ? ChildOf(converter) : 0;
-        if (id != 0)
-            worker = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-        if (worker != nullptr && Busy(worker))
-            return worker;
+        const DWORD id = ChildOf(converter);
+        if (id != 0 && Reading(input))
+            return OpenProcess(SYNCHRONIZE, FALSE, id);
     }
-    if (worker != nullptr)
-        CloseHandle(worker);
     return nullptr;
 }
 }
@@ -75,12 +71,12 @@ int main(int argc, char** argv)
         std::printf("cannot start the converter: error %lu\n", GetLastError());
         return 1;
     }
-    HANDLE workerProcess = BusyWorker(converter.dwProcessId);
+    HANDLE workerProcess = ReadingWorker(converter.dwProcessId, argv[2]);
     TerminateProcess(converter.hProcess, 1);
     WaitForSingleObject(converter.hProcess, INFINITE);
     if (workerProcess == nullptr)
     {
-        std::printf("no worker process got busy\n");
+        std::printf("no worker process read the input\n");
         return 1;
     }
     const bool ended = WaitForSingleObject(workerProcess, WaitMs) == WAIT_OBJECT_0;

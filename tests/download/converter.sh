@@ -86,10 +86,10 @@ wine "$end_converter" "$(windows_path "$converter")" "$(windows_path "$scratch/t
 folder=$scratch/interrupted
 mkdir "$folder" && cp "$fixtures/cut-short.ply" "$folder/" || exit 1
 worker() { pgrep -f -- "--vexelo-worker.*$folder"; }
-# Past its start: a tenth of a second of processor time (the 14th field).
-busy() { local pid; pid=$(worker) && [ "$(cut -d' ' -f14 "/proc/$pid/stat")" -ge 10 ]; }
+# Past its start: it holds the input open.
+reading() { local pid; pid=$(worker) && ls -l "/proc/$pid/fd" 2>/dev/null | grep -q cut-short.ply; }
 {
-  for _ in $(seq 300); do busy && break; sleep 0.1; done
+  for _ in $(seq 300); do reading && break; sleep 0.1; done
   printf '\003'
 } | (cd "$folder" && script -qfec "wine '$converter' --time-limit 60 'Z:$folder/cut-short.ply' out.txt" /dev/null >/dev/null)
 code=$?
