@@ -49,13 +49,15 @@ bool CommandLine::Parse(int argc, const char* const* argv, std::string& error)
         }
         else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)
             help = true;
+        else if (std::strcmp(argument, "--version") == 0)
+            version = true;
         else
         {
             error = std::string("unknown option ") + argument;
             return false;
         }
     }
-    if (help)
+    if (help || version)
         return true;
     if (paths.size() != 2)
     {
@@ -105,5 +107,6 @@ const char* CommandLine::Usage()
            "                  keep the file's texture coordinates and bake no texture (for an image of\n"
            "                  your own: no .dds is written, an existing one is left as it is)\n"
            "  --time-limit SECONDS  give up on a file that takes longer, as a damaged one may\n"
-           "                  (default: 30 s and 1 s per MB of the file; 0: no limit)\n";
+           "                  (default: 30 s and 1 s per MB of the file; 0: no limit)\n"
+           "  --version       print the version and nothing else\n";
 }

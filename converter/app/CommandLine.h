@@ -14,6 +14,7 @@ public:
     bool keepCoordinates = false;
     std::optional<unsigned> timeLimit; // seconds, 0 none; unset: by the input's size
     bool help = false;
+    bool version = false;
     std::string input;
     std::string output;
 

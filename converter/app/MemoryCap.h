@@ -5,8 +5,9 @@
 // Some importers trust a count in the file and reserve memory for it: a file
 // of a few hundred bytes can ask for hundreds of gigabytes and the machine
 // would fill it. Under the cap such an allocation fails and the import with
-// it. Not applied where the platform has no such limit, nor under the address
-// sanitizer, whose shadow memory is already larger than any cap.
+// it: the address space on POSIX, the committed memory on Windows (Wine does
+// not enforce it). Not applied under the address sanitizer, whose shadow
+// memory is already larger than any cap.
 class MemoryCap
 {
 public:

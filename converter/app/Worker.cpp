@@ -2,9 +2,9 @@
 
 #include "ProgressLine.h"
 
-// In the converter's own process: on Windows, and in the build that measures
-// what the worker process costs.
-#if defined(_WIN32) || defined(VEXELO_WORK_IN_PROCESS)
+// In the converter's own process: the build that measures what the worker
+// process costs.
+#if defined(VEXELO_WORK_IN_PROCESS)
 
 Worker::Outcome Worker::Run(const Work& work, unsigned, ProgressLine& progressLine)
 {

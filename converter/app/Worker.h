@@ -9,8 +9,9 @@ class ProgressLine;
 // Runs a conversion's work in a process of its own and watches it. The work
 // parses a file nobody vouches for, with an import library that can crash or
 // loop for ever on a damaged one; after a crash nothing in the crashed
-// process can be trusted, so it must not be the converter's own. On Windows
-// the work runs in the converter's process, without a time limit.
+// process can be trusted, so it must not be the converter's own. POSIX forks
+// the worker (Worker.cpp); Windows starts the converter's program again as
+// its worker, inside a job object (WorkerWindows.cpp).
 class Worker
 {
 public:
@@ -41,4 +42,15 @@ public:
     // Ends and reaps the running worker, if there is one: safe in a signal
     // handler, so that Ctrl-C leaves no process behind.
     static void EndRunning();
+
+    // First thing in main: where the worker is a program of its own, the
+    // hidden argument that makes this process one is taken out of argv, and
+    // Run then does the work here.
+#if defined(_WIN32) && !defined(VEXELO_WORK_IN_PROCESS)
+    static void TakeRole(int& argc, char** argv);
+#else
+    static void TakeRole(int&, char**)
+    {
+    }
+#endif
 };

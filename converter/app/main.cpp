@@ -1,4 +1,5 @@
 // vexelo-model [--keep-size] [--flat-normals] [--up AXIS] [--keep-coordinates] [--time-limit SECONDS] INPUT OUTPUT
+// vexelo-model --version
 // Exit codes: 0 converted, 1 the conversion failed, 2 wrong usage.
 #include "CommandLine.h"
 #include "Conversion.h"
@@ -71,6 +72,7 @@ std::string WhyNoResult(const Worker::Outcome& outcome, const std::string& input
 
 int main(int argc, char** argv)
 {
+    Worker::TakeRole(argc, argv);
     CommandLine commandLine;
     std::string error;
     if (!commandLine.Parse(argc, argv, error))
@@ -81,6 +83,11 @@ int main(int argc, char** argv)
     if (commandLine.help)
     {
         std::fputs(CommandLine::Usage(), stdout);
+        return 0;
+    }
+    if (commandLine.version)
+    {
+        std::printf("vexelo-model %s\n", VEXELO_VERSION);
         return 0;
     }
 

@@ -1,6 +1,8 @@
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // A file written beside its path under a temporary name and renamed over the
 // path only once complete. A failure, an exception, or Ctrl-C or a request to
@@ -31,12 +33,23 @@ public:
 
     const std::string& Path() const { return path; }
 
-    // On SIGINT, SIGTERM (and SIGHUP where there is one) every open
+    // On SIGINT, SIGTERM (and SIGHUP, SIGBREAK where there are) every open
     // temporary is removed before the signal ends the process as usual;
     // first, when given, runs before (it must be safe in a signal handler).
     static void RemoveOnSignals(void (*first)() = nullptr);
 
+    // For a worker that is a program of its own (Windows): the system's
+    // handles of the temporaries open now, in the order they were opened...
+    static std::vector<std::intptr_t> OpenHandles();
+    // ...and, in the worker, the same handles inherited: the next Open calls
+    // take them in that order instead of creating files. The converter
+    // alone removes or commits them.
+    static void TakeHandedOver(std::vector<std::intptr_t> handles);
+
 private:
+    bool Adopt(std::string& error);
+    // The stream is closing: the signal handler leaves it alone.
+    void Unlisted();
     void Release();
 
     std::string path;

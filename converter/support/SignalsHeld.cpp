@@ -7,7 +7,10 @@ namespace
 {
 const int Signals[] = {SIGINT, SIGTERM,
 #if defined(SIGHUP)
-                       SIGHUP
+                       SIGHUP,
+#endif
+#if defined(SIGBREAK)
+                       SIGBREAK, // Windows' Ctrl-Break
 #endif
 };
 }

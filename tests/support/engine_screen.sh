@@ -29,3 +29,31 @@ end_with_escape() {
   for _ in $(seq 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
   return 1
 }
+
+# pixels IMAGE CONDITION [DRAWING]: how many pixels of a 160 x 128 copy meet
+# the -fx condition, after DRAWING.
+pixels() {
+  convert "$1" ${3:+-fill black -draw "$3"} -scale 160x128! -fx "($2) ? 1 : 0" -format '%[fx:round(mean*w*h)]' info:
+}
+# On the screen, without the overlay.
+shown() { pixels "$1" "$2" 'rectangle 0,0 159,159'; }
+green='g > r + 0.06 && g > b + 0.06'
+blue='b > r + 0.1 && b > g + 0.06'
+grey='abs(r - g) < 0.04 && abs(g - b) < 0.04 && r > 0.2'
+
+# expect_shown SHOT REFERENCE MINIMUM COLOUR...: more than MINIMUM pixels of
+# each COLOUR (a condition above, by name) show on SHOT, and the first is
+# absent from REFERENCE, the shipped cube's picture; failures go to the
+# caller's fail.
+expect_shown() {
+  local shot=$1 reference=$2 minimum=$3 colour count counts="" cube
+  shift 3
+  cube=$(shown "$reference" "${!1}")
+  [ "$cube" -eq 0 ] || fail "the cube's picture already holds $1"
+  for colour in "$@"; do
+    count=$(shown "$shot" "${!colour}")
+    counts+=" $count $colour,"
+    [ "$count" -gt "$minimum" ] || fail "too little $colour shows"
+  done
+  echo "Engine:${counts%,} pixels (the cube's picture: $cube $1)"
+}
