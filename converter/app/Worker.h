@@ -9,7 +9,8 @@ class ProgressLine;
 // Runs a conversion's work in a process of its own and watches it. The work
 // parses a file nobody vouches for, with an import library that can crash or
 // loop for ever on a damaged one; after a crash nothing in the crashed
-// process can be trusted, so it must not be the converter's own. On Windows
+// process can be trusted, so it must not be the converter's own. Before the
+// work starts, the worker gives up what it never needs (Sandbox). On Windows
 // the work runs in the converter's process, without a time limit.
 class Worker
 {
