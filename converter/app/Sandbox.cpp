@@ -93,13 +93,15 @@ void AddRules(scmp_filter_ctx filter)
         if (call != __NR_SCMP_ERROR)
             seccomp_rule_add(filter, SCMP_ACT_ERRNO(static_cast<unsigned>(refused.error)), call, 0);
     }
-    seccomp_rule_add(filter, SCMP_ACT_ERRNO(EPERM), SCMP_SYS(clone), 1, SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, 0));
-    const auto self = static_cast<scmp_datum_t>(getpid());
+    // The first argument: clone's flags, a signal's process.
+    const scmp_arg_cmp noThread{0, SCMP_CMP_MASKED_EQ, CLONE_THREAD, 0};
+    seccomp_rule_add(filter, SCMP_ACT_ERRNO(EPERM), SCMP_SYS(clone), 1, noThread);
+    const scmp_arg_cmp another{0, SCMP_CMP_NE, static_cast<scmp_datum_t>(getpid()), 0};
     for (const char* name : Signalling)
     {
         const int call = seccomp_syscall_resolve_name(name);
         if (call != __NR_SCMP_ERROR)
-            seccomp_rule_add(filter, SCMP_ACT_ERRNO(EPERM), call, 1, SCMP_A0(SCMP_CMP_NE, self));
+            seccomp_rule_add(filter, SCMP_ACT_ERRNO(EPERM), call, 1, another);
     }
 }
 

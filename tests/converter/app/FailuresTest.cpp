@@ -179,6 +179,10 @@ TEST(ConverterFailures, AnInterruptedConversionLeavesNothing)
             ASSERT_TRUE(WIFSTOPPED(status)) << "ended before the moment";
             const std::vector<pid_t> workers = ChildrenOf(converter);
             ASSERT_EQ(workers.size(), 1u);
+            // Confined for good, as the kernel tells: a filter of its calls.
+            const std::string confined = Read("/proc/" + std::to_string(workers[0]) + "/status");
+            EXPECT_NE(confined.find("\nNoNewPrivs:\t1\n"), std::string::npos) << confined;
+            EXPECT_NE(confined.find("\nSeccomp:\t2\n"), std::string::npos) << confined;
             kill(converter, signal);
             kill(converter, SIGCONT);
             ASSERT_EQ(waitpid(converter, &status, 0), converter);
