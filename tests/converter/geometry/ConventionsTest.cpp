@@ -101,6 +101,7 @@ struct ConventionCase
     std::vector<Vec> keptCentres; // with --keep-size: each part's centre, parts in file order; else fitted
     const char* twin = nullptr; // a file that with --keep-size alone gives the same vertices
     const char* turned = ""; // the up axis the summary says the model was turned from
+    const char* texture = ""; // what the summary says of it
 };
 
 const ConventionCase ConventionCases[] = {
@@ -110,7 +111,8 @@ const ConventionCase ConventionCases[] = {
          Write(f.Path("box.mtl"), "newmtl skin\nmap_Kd skin.png\n");
          ASSERT_EQ(std::system(("convert -size 2x2 xc:red 'png:" + f.Path("skin.png").string() + "'").c_str()), 0);
      },
-     "box.obj", {"--keep-size"}, "normals from the file", {{2, 3, -1.5}}},
+     "box.obj", {"--keep-size"}, "normals from the file", {{2, 3, -1.5}}, nullptr, "",
+     "2 x 2: the image alone, texture coordinates as they are"},
     // For an image of the user's own: a colour's tile would take them all.
     {"OBJ box of one colour, its texture coordinates kept, no texture baked, an earlier one left",
      [](const TempFolder& f) {
@@ -199,6 +201,7 @@ TEST(ConverterConventions, ModelsComeOutInEngineConventions)
         const Outcome run = Convert(folder.Path(), arguments);
         ASSERT_EQ(run.code, 0) << run.err;
         EXPECT_NE(run.out.find(row.normals), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(row.texture), std::string::npos) << run.out;
         if (std::count(row.options.begin(), row.options.end(), "--keep-coordinates"))
         {
             EXPECT_EQ(Read(folder.Path("model.dds")), "earlier");
