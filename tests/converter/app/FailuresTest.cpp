@@ -73,7 +73,15 @@ const FailureCase FailureCases[] = {
      {"@/p.obj", "@/out.txt"}, 1, "vexelo-model: @/p.obj: all vertices lie at one point\n"},
     {"more vertices than Engine reads", OverTheVertexLimit, {"@/scene.gltf", "@/out.txt"}, 1,
      "vexelo-model: @/scene.gltf: 134400000 vertices, more than Engine reads (134217727)\n"},
-#if !defined(VEXELO_ADDRESS_SANITIZER) // which reports the crash itself
+#if !defined(VEXELO_ADDRESS_SANITIZER) // which reports the crash itself and takes no memory cap
+    // 176 bytes that ask for 400 million vertices: under the cap refused at
+    // once, not read for minutes in gigabytes.
+    {"a file that asks for more memory than the cap allows",
+     [](const TempFolder& f) {
+         Write(f.Path("huge.ply"), "ply\nformat ascii 1.0\nelement vertex 400000000\nproperty float x\nproperty float y\nproperty float z\n"
+                                   "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n");
+     },
+     {"@/huge.ply", "@/out.txt"}, 1, "vexelo-model: @/huge.ply: cannot import: it asks for more memory than there is room for\n"},
     {"a file the import library crashes on",
      [](const TempFolder& f) { fs::copy_file(CONVERTER_TEST_DATA "/piece-lost.ply", f.Path("piece-lost.ply")); }, {"@/piece-lost.ply", "@/out.txt"}, 1,
      "vexelo-model: @/piece-lost.ply: cannot import: the import library crashed on this file (segmentation fault); "
