@@ -110,12 +110,12 @@ Texel Olive(int, int) { return {10, 100, 30, 255}; }
 // channel hold them (128 x 128 x 9), a step of 2.
 Look PaletteLook(double x) { return {int(1 + std::size_t(x) % 254), int(std::size_t(x) / 254 % 256), int(std::size_t(x) / 254 / 256), 255, 2}; }
 
-// A 4 x 4 olive image in Maps/ on the left quad, named as given, times the
-// colour (1, 0.5, 1).
-void OliveNamed(const TempFolder& f, const std::string& name)
+// A 4 x 4 olive image in Maps/ (file: ImageMagick's format by its
+// extension) on the left quad, named as given, times the colour (1, 0.5, 1).
+void OliveNamed(const TempFolder& f, const std::string& name, const std::string& file = "olive.png")
 {
     fs::create_directory(f.Path("Maps"));
-    MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
+    ASSERT_EQ(std::system(("convert -size 4x4 xc:'rgb(10,200,30)' '" + f.Path("Maps/" + file).string() + "'").c_str()), 0);
     Write(f.Path("m.obj"), TwoQuadsObj(true));
     Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd " + name + "\n" + RightBlue);
 }
@@ -143,10 +143,10 @@ const MaterialCase MaterialCases[] = {
     {"an image named the Windows way, in another case, times the colour",
      [](const TempFolder& f) { OliveNamed(f, ".\\maps\\OLIVE.png"); }, "32 x 16: 2 tiles (1 image, 1 colour)",
      {Olive, 4, 16}, {0, 0, 255, 255}},
-    {"an image named from the root, up a folder and down again",
-     [](const TempFolder& f) { OliveNamed(f, "\\..\\" + f.Path().filename().string() + "\\maps\\OLIVE.png"); },
+    {"a JPEG image named from the root, up a folder and down again",
+     [](const TempFolder& f) { OliveNamed(f, "\\..\\" + f.Path().filename().string() + "\\maps\\OLIVE.jpg", "olive.jpg"); },
      "2 tiles (1 image, 1 colour)", {Olive, 4, 16}, {0, 0, 255, 255}},
-    {"an image named from Blender's folder of the file", [](const TempFolder& f) { OliveNamed(f, "//Maps/olive.png"); },
+    {"a GIF image named from Blender's folder of the file", [](const TempFolder& f) { OliveNamed(f, "//Maps/olive.gif", "olive.gif"); },
      "2 tiles (1 image, 1 colour)", {Olive, 4, 16}, {0, 0, 255, 255}},
     {"an image repeated beside a colour gives its mean colour",
      [](const TempFolder& f) {
