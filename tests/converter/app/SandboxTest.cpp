@@ -22,6 +22,7 @@
 #include <sys/prctl.h>
 #include <sys/ptrace.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -127,6 +128,10 @@ const ProbeCase ProbeCases[] = {
     // Seized, the converter goes on running; the tracer's end lets it go.
     {"trace the converter", Expected::Refused, false,
      [](const Scene& s) { return Done(ptrace(PTRACE_SEIZE, s.converter, nullptr, nullptr) == 0); }},
+    {"signal the converter", Expected::Refused, false, [](const Scene& s) { return Done(kill(s.converter, 0) == 0); }},
+    // Landlock leaves a file's mode to anyone who may open it.
+    {"change a file's mode", Expected::Refused, false,
+     [](const Scene& s) { return Done(chmod((s.folder + "/model.txt").c_str(), 0600) == 0); }},
 };
 
 // The row in a plain child: its exit code is the attempt's (exec'd
