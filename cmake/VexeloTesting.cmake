@@ -1,28 +1,27 @@
-# GoogleTest: the system's sources where they are (Debian's googletest package),
-# built with whatever compiler this tree uses, MinGW-w64 included; else an
-# installed package (vcpkg's gtest, say). Without either the tests are left
-# out and configuring goes on: the programs do not need them.
-# Sets VEXELO_HAVE_GTEST.
+# GoogleTest: an installed package where there is one for this compiler
+# (Debian's libgtest-dev natively, vcpkg's gtest), so that the native trees
+# share one build of it; else the system's sources (Debian's googletest
+# package), built with whatever compiler this tree uses, MinGW-w64 included.
+# Without either the tests are left out and configuring goes on: the programs
+# do not need them. Sets VEXELO_HAVE_GTEST.
 set(VEXELO_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources to build the tests with")
 set(VEXELO_HAVE_GTEST TRUE)
 if(NOT TARGET gtest)
-  if(EXISTS ${VEXELO_GTEST_SOURCE_DIR}/CMakeLists.txt)
+  find_package(GTest CONFIG QUIET)
+  if(TARGET GTest::gtest AND TARGET GTest::gtest_main AND TARGET GTest::gmock)
+    # The names the sources' own build gives, which the tests link.
+    foreach(name gtest gtest_main gmock)
+      add_library(${name} ALIAS GTest::${name})
+    endforeach()
+  elseif(EXISTS ${VEXELO_GTEST_SOURCE_DIR}/CMakeLists.txt)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
     set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     add_subdirectory(${VEXELO_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
   else()
-    find_package(GTest CONFIG QUIET)
-    if(TARGET GTest::gtest AND TARGET GTest::gtest_main AND TARGET GTest::gmock)
-      # The names the sources' own build gives, which the tests link.
-      foreach(name gtest gtest_main gmock)
-        add_library(${name} ALIAS GTest::${name})
-      endforeach()
-    else()
-      set(VEXELO_HAVE_GTEST FALSE)
-      message(STATUS "GoogleTest not found: the tests are left out (to build them: tools/setup on Debian, "
-                     "preset msvc-vcpkg on Windows, or set VEXELO_GTEST_SOURCE_DIR or GTest_DIR)")
-    endif()
+    set(VEXELO_HAVE_GTEST FALSE)
+    message(STATUS "GoogleTest not found: the tests are left out (to build them: tools/setup on Debian, "
+                   "preset msvc-vcpkg on Windows, or set VEXELO_GTEST_SOURCE_DIR or GTest_DIR)")
   endif()
 endif()
 
@@ -60,5 +59,17 @@ function(vexelo_add_gtest target)
              COMMAND ${target} --gtest_filter=${suite}.*:*/${suite}.*:${suite}/* --gtest_brief=1
              WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY})
     set_tests_properties(${target}.${suite} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
+    vexelo_wine_slot(${target}.${suite})
   endforeach()
+endfunction()
+
+# vexelo_wine_slot(test...): under Wine, each test holds one of the Wine slots
+# (tests/wine-slots.json, which the mingw test preset names): a prefix with a
+# wineserver and a display of its own (tools/lib/common.sh). The foreground
+# window, synthesized input and the screen are shared by every program on a
+# desktop; on slots of their own, tests run side by side without sharing them.
+function(vexelo_wine_slot)
+  if(WIN32 AND CMAKE_CROSSCOMPILING)
+    set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "wine:1")
+  endif()
 endfunction()

@@ -14,6 +14,10 @@
 #include <unistd.h>
 #include <utility>
 
+const char* VexeloModel() { return VEXELO_MODEL; }
+std::string TestData(const std::string& name) { return CONVERTER_TEST_DATA "/" + name; }
+std::string EngineData(const std::string& name) { return ENGINE_DATA_DIR "/" + name; }
+
 std::string Read(const std::string& path) { return TempFolder::ReadBytes(path); }
 void Write(const std::string& path, const std::string& bytes) { TempFolder::WriteBytes(path, bytes); }
 
@@ -28,7 +32,7 @@ std::vector<std::string> Names(const std::string& folder)
 
 Outcome Convert(const std::string& scratch, const std::vector<std::string>& arguments, int seconds)
 {
-    std::string command = "timeout -s KILL " + std::to_string(seconds) + " " VEXELO_MODEL;
+    std::string command = "timeout -s KILL " + std::to_string(seconds) + " " + VexeloModel();
     for (const std::string& argument : arguments)
         command += " '" + argument + "'";
     const std::string out = scratch + ".out", err = scratch + ".err"; // beside the folder, not in it

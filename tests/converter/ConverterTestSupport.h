@@ -27,6 +27,13 @@ inline Vec Cross(const Vec& a, const Vec& b) { return {a.y * b.z - a.z * b.y, a.
 inline Vec At(const ModelVertex& v) { return {v.x, v.y, v.z}; }
 inline Vec NormalOf(const ModelVertex& v) { return {v.nx, v.ny, v.nz}; }
 
+// Where things are: the converter under test, the tests' own data, Engine's.
+// (Compiled into one file alone, so that the others compile alike in any
+// checkout.)
+const char* VexeloModel();
+std::string TestData(const std::string& name);
+std::string EngineData(const std::string& name);
+
 std::string Read(const std::string& path);
 void Write(const std::string& path, const std::string& bytes);
 // The names in folder, sorted.

@@ -5,7 +5,24 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # made it; removing the folder only costs time.
 cache_root="${VEXELO_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/vexelo}"
 
+# The compiler cache (CMake compiles through ccache where it is installed).
+# Paths under the checkout are hashed relative to it, so that a fresh clone
+# elsewhere finds what an earlier one compiled.
+export CCACHE_DIR="${CCACHE_DIR:-$cache_root/ccache}"
+export CCACHE_BASEDIR="$root"
+export CCACHE_NOHASHDIR=true
+
+# A test that ctest gave a Wine slot (tests/wine-slots.json) runs in the
+# slot's own prefix, and so its own wineserver and desktop, on the slot's
+# display when tools/test started one (VEXELO_DISPLAY_<slot>).
 wine_environment() {
+  local slot display
+  if [[ "${CTEST_RESOURCE_GROUP_0_WINE:-}" =~ id:([0-9]+) ]]; then
+    slot=${BASH_REMATCH[1]}
+    export WINEPREFIX="$root/build/wineprefix-$slot"
+    display="VEXELO_DISPLAY_$slot"
+    [ -z "${!display:-}" ] || export DISPLAY="${!display}"
+  fi
   export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
   export WINEARCH=win64
   export WINEDEBUG="${WINEDEBUG:--all}"
@@ -50,25 +67,47 @@ stop_xvfb() {
   xvfb_pid=""
 }
 
-# Creates the prefix on first use; concurrent first users wait on the lock.
+# Creates the prefix on first use, as a copy of one made once per Wine version
+# in the project's cache: wineboot takes half a minute, a copy a moment. Its
+# 600 MB of system DLLs, which only an update of Wine would write, are linked
+# rather than copied. Concurrent first users wait on the lock.
 ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     exec 7>&- 8>&-
     flock 9
     if [ ! -f "$WINEPREFIX/.ready" ]; then
+      local template
+      template=$(prefix_template) || exit 1
+      rm -rf "$WINEPREFIX"
+      mkdir -p "$WINEPREFIX/drive_c/windows"
+      tar -C "$template" --exclude=./drive_c/windows/system32 -cf - . | tar -C "$WINEPREFIX" -xf - &&
+        cp -al "$template/drive_c/windows/system32" "$WINEPREFIX/drive_c/windows/" || exit 1
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# Prints the folder of the cached prefix, making it first if needed.
+prefix_template() {
+  local version template
+  version=$(wine --version | tr -c 'A-Za-z0-9.\n-' '_')
+  template="$cache_root/wineprefix-$version"
+  mkdir -p "$cache_root"
+  (
+    flock 9
+    if [ ! -f "$template/.ready" ]; then
+      rm -rf "$template"
+      export WINEPREFIX=$template
       wineboot -i >/dev/null 2>&1
       wineserver -w
-      touch "$WINEPREFIX/.ready"
-    fi
-    if [ ! -f "$WINEPREFIX/.unmanaged" ]; then
       # Xvfb has no window manager: unmanaged windows close at once instead of
       # Wine waiting two seconds for a manager that never answers.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       wineserver -w
-      touch "$WINEPREFIX/.unmanaged"
+      touch "$template/.ready"
     fi
-  ) 9>"$WINEPREFIX.lock"
+  ) 9>"$template.lock" >&2 || return 1
+  echo "$template"
 }
 
 start_wine_services() {
@@ -108,4 +147,40 @@ leave_shared_display() {
     rm -f "$WINEPREFIX.display"
   fi
   flock -u 8
+}
+
+# A table of how long each step took, for the end of a run: `timed NAME
+# command...` runs the command and notes its wall time and result. The
+# outermost script that calls timing_start prints the table with
+# timing_report; the scripts it runs add their rows to the same table.
+timing_start() {
+  if [ -z "${VEXELO_TIMINGS:-}" ]; then
+    VEXELO_TIMINGS=$(mktemp) || return 1
+    export VEXELO_TIMINGS
+    timing_owner=yes
+    timing_began=$(date +%s.%N)
+  fi
+}
+
+timed() {
+  local name=$1 began status
+  shift
+  began=$(date +%s.%N)
+  "$@"
+  status=$?
+  [ -n "${VEXELO_TIMINGS:-}" ] &&
+    printf '%s\t%s\t%s\n' "$name" "$(awk "BEGIN { print $(date +%s.%N) - $began }")" "$status" >>"$VEXELO_TIMINGS"
+  return $status
+}
+
+timing_report() {
+  [ "${timing_owner:-}" = yes ] || return 0
+  local total
+  total=$(awk "BEGIN { print $(date +%s.%N) - $timing_began }")
+  echo
+  echo "== Wall time of each step"
+  awk -F '\t' -v total="$total" '
+    { printf "%-34s %7.1f s  %s\n", $1, $2, ($3 == 0 ? "" : "FAILED") }
+    END { printf "%-34s %7.1f s\n", "total", total }' "$VEXELO_TIMINGS"
+  rm -f "$VEXELO_TIMINGS"
 }

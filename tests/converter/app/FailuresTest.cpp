@@ -52,7 +52,7 @@ void OverTheVertexLimit(const TempFolder& f)
 }
 
 // Damaged copies of test models, found by the damaged-copies test below.
-void CutShortPly(const TempFolder& f) { fs::copy_file(CONVERTER_TEST_DATA "/cut-short.ply", f.Path("cut-short.ply")); }
+void CutShortPly(const TempFolder& f) { fs::copy_file(TestData("cut-short.ply"), f.Path("cut-short.ply")); }
 
 const FailureCase FailureCases[] = {
     {"no paths", Box, {}, 2, "vexelo-model: INPUT and OUTPUT are needed\nusage:"},
@@ -83,7 +83,7 @@ const FailureCase FailureCases[] = {
      },
      {"@/huge.ply", "@/out.txt"}, 1, "vexelo-model: @/huge.ply: cannot import: it asks for more memory than there is room for\n"},
     {"a file the import library crashes on",
-     [](const TempFolder& f) { fs::copy_file(CONVERTER_TEST_DATA "/piece-lost.ply", f.Path("piece-lost.ply")); }, {"@/piece-lost.ply", "@/out.txt"}, 1,
+     [](const TempFolder& f) { fs::copy_file(TestData("piece-lost.ply"), f.Path("piece-lost.ply")); }, {"@/piece-lost.ply", "@/out.txt"}, 1,
      "vexelo-model: @/piece-lost.ply: cannot import: the import library crashed on this file (segmentation fault); "
      "it may be damaged\n"},
 #endif
@@ -201,9 +201,9 @@ TEST(ConverterFailures, AnInterruptedConversionLeavesNothing)
             const std::string input = folder.Path(row.input).string(), output = folder.Path("out.txt").string();
             const std::vector<std::string> before = Names(folder.Path());
             // No time limit: at 0 s the worker would be gone before the moment.
-            const char* arguments[] = {VEXELO_MODEL, "--time-limit", "0", input.c_str(), output.c_str(), nullptr};
+            const char* arguments[] = {VexeloModel(), "--time-limit", "0", input.c_str(), output.c_str(), nullptr};
             pid_t converter = 0;
-            ASSERT_EQ(posix_spawn(&converter, VEXELO_MODEL, nullptr, nullptr, const_cast<char* const*>(arguments), environ), 0);
+            ASSERT_EQ(posix_spawn(&converter, VexeloModel(), nullptr, nullptr, const_cast<char* const*>(arguments), environ), 0);
             int status = 0;
             for (int wait = 0; wait < 60000 && !row.reached(folder, converter) && waitpid(converter, &status, WNOHANG) == 0; ++wait)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -237,7 +237,7 @@ TEST(ConverterFailures, ProgressShowsOnATerminalOnly)
     ASSERT_EQ(plain.out.find('\n'), plain.out.size() - 1) << plain.out;
 
     // script gives the converter a terminal and passes on what it writes there.
-    const std::string shown = Shell("script -qec \"" VEXELO_MODEL " '" + folder.Path("box.obj").string() + "' '" +
+    const std::string shown = Shell("script -qec \"" + std::string(VexeloModel()) + " '" + folder.Path("box.obj").string() + "' '" +
                                     folder.Path("out.txt").string() + "'\" /dev/null");
     const std::string erase = "\r\033[K", result = erase + plain.out.substr(0, plain.out.size() - 1) + "\r\n";
     ASSERT_GT(shown.size(), result.size()) << shown;

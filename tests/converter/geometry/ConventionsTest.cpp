@@ -169,7 +169,7 @@ const ConventionCase ConventionCases[] = {
 
 TEST(ConverterConventions, TheShippedCubeFollowsTheRuleAndItsFacingTrianglesRunClockwiseOnScreen)
 {
-    const std::vector<ModelVertex> cube = ReadModel(ENGINE_DATA_DIR "/cube.txt");
+    const std::vector<ModelVertex> cube = ReadModel(EngineData("cube.txt"));
     ASSERT_EQ(cube.size(), 36u);
     ExpectOutwardFrontFaces(cube.data(), cube.size(), {0, 0, 0});
     // Seen from the camera at (0, 0, -5), x to the right and y up.
