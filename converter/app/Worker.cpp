@@ -22,6 +22,7 @@ void Worker::EndRunning()
 
 #else
 
+#include "Sandbox.h"
 #include "Sanitizers.h"
 #include "SignalsHeld.h"
 
@@ -84,12 +85,14 @@ void TakeDefaultSignals()
 
 // Standard output carries nothing of the worker's, and what a library
 // prints on standard error (an abort's last words) would be a second line.
-// The sanitizers' reports stay.
+// The sanitizers' reports stay. Nor has the worker anything to read from
+// standard input, which could be a socket.
 void Quieten()
 {
-    const int nowhere = open("/dev/null", O_WRONLY);
+    const int nowhere = open("/dev/null", O_RDWR);
     if (nowhere < 0)
         return;
+    dup2(nowhere, 0);
     dup2(nowhere, 1);
 #if !defined(VEXELO_ADDRESS_SANITIZER)
     dup2(nowhere, 2);
@@ -109,6 +112,7 @@ void Quieten()
     (void)converter;
 #endif
     Quieten();
+    Sandbox::Enter();
     Progress progress(progressWanted ? [channel](const std::string& text) { Send(channel, ProgressMessage, text); }
                                      : Progress::Sink());
     std::string line;

@@ -10,8 +10,9 @@ class ProgressLine;
 // parses a file nobody vouches for, with an import library that can crash or
 // loop for ever on a damaged one; after a crash nothing in the crashed
 // process can be trusted, so it must not be the converter's own. POSIX forks
-// the worker (Worker.cpp); Windows starts the converter's program again as
-// its worker, inside a job object (WorkerWindows.cpp).
+// the worker (Worker.cpp), which gives up what it never needs (Sandbox) before
+// the work starts; Windows starts the converter's program again as its
+// worker, inside a job object (WorkerWindows.cpp).
 class Worker
 {
 public:

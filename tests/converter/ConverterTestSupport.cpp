@@ -180,14 +180,14 @@ void MagickImage(const TempFolder& f, const std::string& name, const std::string
     ASSERT_EQ(std::system(("convert " + drawing + " -depth 8 'png24:" + f.Path(name).string() + "'").c_str()), 0);
 }
 
-void PngOf(const TempFolder& f, const std::string& name, int side, TexelOf texel)
+void PngOf(const TempFolder& f, const std::string& name, int side, TexelOf texel, const std::string& format)
 {
     std::string texels;
     for (int i = 0; i < side * side; ++i)
         texels += {char(texel(i % side, i / side)[0]), char(texel(i % side, i / side)[1]), char(texel(i % side, i / side)[2])};
     Write(f.Path("texels.rgb"), texels);
     const std::string size = std::to_string(side) + "x" + std::to_string(side);
-    ASSERT_EQ(std::system(("cd '" + f.Path().string() + "' && convert -size " + size + " -depth 8 rgb:texels.rgb png24:" + name).c_str()), 0);
+    ASSERT_EQ(std::system(("cd '" + f.Path().string() + "' && convert -size " + size + " -depth 8 rgb:texels.rgb " + format + ":" + name).c_str()), 0);
 }
 
 void WriteGltfSides(const TempFolder& f, const std::vector<GltfSide>& sides, const std::string& extra)
@@ -204,12 +204,14 @@ void WriteGltfSides(const TempFolder& f, const std::vector<GltfSide>& sides, con
     for (std::size_t s = 0; s < sides.size(); ++s)
     {
         const float x0 = s == 0 ? -2.0f : 1.0f;
-        const float positions[] = {x0, 0, 0, x0, 1, 0, x0 + 1, 0, 0, x0 + 1, 1, 0}, coordinates[] = {0, 1, 0, 0, 1, 1, 1, 0};
+        const float positions[] = {x0, 0, 0, x0, 1, 0, x0 + 1, 0, 0, x0 + 1, 1, 0}, coordinates[] = {0, 1, 0, 0, 1, 1, 1, 0},
+                    mirrored[] = {1, 1, 1, 0, 0, 1, 0, 0};
         const std::uint16_t indices[] = {0, 2, 1, 1, 2, 3};
         std::string mesh = R"({"primitives":[{"attributes":{"POSITION":)" +
                            add(positions, 48, "5126,\"type\":\"VEC3\",\"count\":4,\"min\":[" + std::to_string(x0) + ",0,0],\"max\":[" + std::to_string(x0 + 1) + ",1,0]");
         if (sides[s].coordinates)
-            mesh += R"(,"TEXCOORD_0":)" + add(coordinates, 32, R"(5126,"type":"VEC2","count":4)");
+            mesh += R"(,"TEXCOORD_0":)" + add(coordinates, 32, R"(5126,"type":"VEC2","count":4)") + R"(,"TEXCOORD_1":)" +
+                    add(mirrored, 32, R"(5126,"type":"VEC2","count":4)");
         if (!sides[s].colours.empty())
             mesh += R"(,"COLOR_0":)" + add(sides[s].colours.data(), 48, R"(5126,"type":"VEC3","count":4)");
         mesh += R"(},"indices":)" + add(indices, 6u * sides[s].triangles, R"(5123,"type":"SCALAR","count":)" + std::to_string(3 * sides[s].triangles));

@@ -125,14 +125,16 @@ Texture ReadTexture(const std::string& path, bool alsoByImageMagick = true);
 std::string TwoQuadsObj(bool coordinates = false, int low = 0, int high = 1);
 
 void MagickImage(const TempFolder& f, const std::string& name, const std::string& drawing);
-// A square image of texel(x, y), rows from the top, as ImageMagick writes it.
+// A square image of texel(x, y), rows from the top, as ImageMagick writes it
+// in format (with any options before it).
 using TexelOf = Texel (*)(int x, int y);
-void PngOf(const TempFolder& f, const std::string& name, int side, TexelOf texel);
+void PngOf(const TempFolder& f, const std::string& name, int side, TexelOf texel, const std::string& format = "png24");
 
 // glTF: a quad for each side (left from x = -2 to -1, right from 1 to 2, y
 // from 0 to 1) with its material (JSON), texture coordinates over its image
-// (u = x less its left edge, v = 1 - y: glTF's v runs from the top), linear
-// vertex colours (RGB at four corners), or its first triangle alone.
+// (u = x less its left edge, v = 1 - y: glTF's v runs from the top; a second
+// channel has them mirrored), linear vertex colours (RGB at four corners), or
+// its first triangle alone.
 struct GltfSide
 {
     std::string material;

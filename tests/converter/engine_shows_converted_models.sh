@@ -13,6 +13,8 @@
 #   converter's smooth normals and threaded writer on a large model, Engine's
 #   reader on its 70 MB file. The lit picture is a disk: square around it and
 #   filling pi/4 of that square, whichever way the sphere has turned.
+# And, without Engine: the staged run-time folder left as it was, and an
+# image of the user's own set up in place of the baked texture.
 set -u
 converter=$1 build=$2 models=$3 reference=$4
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
@@ -116,6 +118,28 @@ expect_disk() {
 ball=$scratch/sphere.png
 mkdir -p "$scratch/models" && sphere_obj "$scratch/models/sphere.obj" || fail "could not make the sphere"
 show "$scratch/models/sphere.obj" "$ball" && expect_disk "$ball"
+
+# The models were shown from scratch copies: the staged run-time folder keeps
+# the shipped cube and texture.
+for file in cube.txt seafloor.dds; do
+  cmp -s "$build/Engine/data/$file" "$(dirname "$reference")/data/$file" || fail "the staged $file changed"
+done
+
+# An image of the user's own (tools/run's --texture): nothing baked, and the
+# image as it is, or as PNG where Engine's loader takes no such file (TGA,
+# written from the bottom row as such files are: ImageMagick's -auto-orient
+# turns it back).
+convert "$logo" -flip "tga:$scratch/logo.tga" || fail "could not make a TGA image"
+for image in "$logo" "$scratch/logo.tga"; do
+  own=$scratch/own
+  summary=$(prepare_model_run "$own" "$build" "$converter" "$models/glTF2/BoxTextured-glTF/BoxTextured.gltf" "$image") ||
+    { fail "${image##*/} was not prepared"; continue; }
+  [[ $summary == *"texture coordinates as they are, no texture baked"* ]] && [ ! -e "$own/Engine/data/cube.dds" ] ||
+    fail "a texture was baked beside ${image##*/}: $summary"
+  [ "$(head -c 4 "$own/Engine/data/seafloor.dds" | od -An -tx1 | tr -d ' \n')" = 89504e47 ] &&
+    cmp -s <(convert "$own/Engine/data/seafloor.dds" rgba:-) <(convert "$logo" rgba:-) ||
+    fail "${image##*/} is not the texture as a PNG of the same texels"
+done
 
 if [ $status -ne 0 ]; then
   mkdir -p "$build/screenshots" && cp "$box" "$parts" "$ball" "$build/screenshots/" 2>/dev/null

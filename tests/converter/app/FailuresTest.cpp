@@ -1,6 +1,7 @@
 // vexelo-model's failures and interruptions: one line naming the file and
 // the cause, an existing output left as it was and nothing left behind; and
 // the progress line on a terminal.
+#include "Conversion.h"
 #include "ConverterTestSupport.h"
 #include "Sanitizers.h"
 
@@ -72,7 +73,15 @@ const FailureCase FailureCases[] = {
      {"@/p.obj", "@/out.txt"}, 1, "vexelo-model: @/p.obj: all vertices lie at one point\n"},
     {"more vertices than Engine reads", OverTheVertexLimit, {"@/scene.gltf", "@/out.txt"}, 1,
      "vexelo-model: @/scene.gltf: 134400000 vertices, more than Engine reads (134217727)\n"},
-#if !defined(VEXELO_ADDRESS_SANITIZER) // which reports the crash itself
+#if !defined(VEXELO_ADDRESS_SANITIZER) // which reports the crash itself and takes no memory cap
+    // 176 bytes that ask for 400 million vertices: under the cap refused at
+    // once, not read for minutes in gigabytes.
+    {"a file that asks for more memory than the cap allows",
+     [](const TempFolder& f) {
+         Write(f.Path("huge.ply"), "ply\nformat ascii 1.0\nelement vertex 400000000\nproperty float x\nproperty float y\nproperty float z\n"
+                                   "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n");
+     },
+     {"@/huge.ply", "@/out.txt"}, 1, "vexelo-model: @/huge.ply: cannot import: it asks for more memory than there is room for\n"},
     {"a file the import library crashes on",
      [](const TempFolder& f) { fs::copy_file(TestData("piece-lost.ply"), f.Path("piece-lost.ply")); }, {"@/piece-lost.ply", "@/out.txt"}, 1,
      "vexelo-model: @/piece-lost.ply: cannot import: the import library crashed on this file (segmentation fault); "
@@ -112,6 +121,19 @@ TEST(ConverterFailures, EachNamesTheFileAndCauseAndLeavesTheOutputAlone)
     }
 }
 
+// 30 s and 1 s for each megabyte begun of the file and of the files beside
+// it that share its name (a glTF's buffers): 1,000 and 2,500,000 bytes begin
+// 3 megabytes.
+TEST(ConverterFailures, TheDefaultTimeLimitGrowsWithTheFileAndItsBuffers)
+{
+    TempFolder folder;
+    Write(folder.Path("scene.gltf"), std::string(1000, ' '));
+    Write(folder.Path("scene.bin"), std::string(2500000, '\0'));
+    Write(folder.Path("other.bin"), std::string(5000000, '\0'));
+    EXPECT_EQ(Conversion::DefaultTimeLimit(folder.Path("scene.gltf").string()), 33u);
+    EXPECT_EQ(Conversion::DefaultTimeLimit(folder.Path("other.bin").string()), 35u);
+}
+
 namespace
 {
 // The processes whose parent is parent, from /proc.
@@ -128,6 +150,13 @@ std::vector<pid_t> ChildrenOf(pid_t parent)
             children.push_back(std::atoi(stat.c_str()));
     }
     return children;
+}
+
+// Held by the kernel to no new privileges and a filter of its calls.
+bool Confined(pid_t process)
+{
+    const std::string status = Read("/proc/" + std::to_string(process) + "/status");
+    return status.find("\nNoNewPrivs:\t1\n") != std::string::npos && status.find("\nSeccomp:\t2\n") != std::string::npos;
 }
 
 std::size_t TemporaryBytes(const TempFolder& folder)
@@ -149,7 +178,10 @@ struct InterruptionCase
 
 const InterruptionCase InterruptionCases[] = {
     {"while the worker imports", CutShortPly, "cut-short.ply",
-     [](const TempFolder&, pid_t converter) { return !ChildrenOf(converter).empty(); }},
+     [](const TempFolder&, pid_t converter) {
+         const std::vector<pid_t> workers = ChildrenOf(converter);
+         return workers.size() == 1 && Confined(workers[0]);
+     }},
     {"while the files are written", [](const TempFolder& f) { WriteGltf(f, 1000000, R"({"mesh":1})", "0"); },
      "scene.gltf", [](const TempFolder& f, pid_t) { return TemporaryBytes(f) > 0; }},
 };
@@ -168,7 +200,8 @@ TEST(ConverterFailures, AnInterruptedConversionLeavesNothing)
             row.writeInput(folder);
             const std::string input = folder.Path(row.input).string(), output = folder.Path("out.txt").string();
             const std::vector<std::string> before = Names(folder.Path());
-            const char* arguments[] = {VexeloModel(), input.c_str(), output.c_str(), nullptr};
+            // No time limit: at 0 s the worker would be gone before the moment.
+            const char* arguments[] = {VexeloModel(), "--time-limit", "0", input.c_str(), output.c_str(), nullptr};
             pid_t converter = 0;
             ASSERT_EQ(posix_spawn(&converter, VexeloModel(), nullptr, nullptr, const_cast<char* const*>(arguments), environ), 0);
             int status = 0;
@@ -179,6 +212,7 @@ TEST(ConverterFailures, AnInterruptedConversionLeavesNothing)
             ASSERT_TRUE(WIFSTOPPED(status)) << "ended before the moment";
             const std::vector<pid_t> workers = ChildrenOf(converter);
             ASSERT_EQ(workers.size(), 1u);
+            EXPECT_TRUE(Confined(workers[0]));
             kill(converter, signal);
             kill(converter, SIGCONT);
             ASSERT_EQ(waitpid(converter, &status, 0), converter);
@@ -194,7 +228,9 @@ TEST(ConverterFailures, AnInterruptedConversionLeavesNothing)
 TEST(ConverterFailures, ProgressShowsOnATerminalOnly)
 {
     TempFolder folder;
-    Box(folder);
+    Write(folder.Path("box.obj"), "mtllib box.mtl\nusemtl skin\n" + ObjBox(true));
+    Write(folder.Path("box.mtl"), "newmtl skin\nmap_Kd skin.png\n");
+    MagickImage(folder, "skin.png", "-size 2x2 xc:red");
     const Outcome plain = Convert(folder.Path(), {folder.Path("box.obj"), folder.Path("out.txt")});
     ASSERT_EQ(plain.code, 0) << plain.err;
     EXPECT_EQ(plain.err, "");
@@ -207,7 +243,7 @@ TEST(ConverterFailures, ProgressShowsOnATerminalOnly)
     ASSERT_GT(shown.size(), result.size()) << shown;
     EXPECT_EQ(shown.substr(shown.size() - result.size()), result);
     std::string stages; // a slow machine may show how far a stage is too
-    for (const char* stage : {"importing", "building triangles", "baking the texture", "writing"})
+    for (const char* stage : {"importing", "building triangles", "baking 1 image", "writing"})
         stages += std::string(R"(\r\x1b\[Kvexelo-model: )") + stage + R"((\r\x1b\[Kvexelo-model: )" + stage + R"(: \d+ %)*)";
     EXPECT_TRUE(std::regex_match(shown.substr(0, shown.size() - result.size()), std::regex(stages))) << shown;
 }

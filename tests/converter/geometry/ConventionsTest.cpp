@@ -74,6 +74,25 @@ void StlTwins(const TempFolder& f, Vec (*turn)(const Vec&))
     }
 }
 
+// The box of ObjBox as a Collada file whose up axis is z.
+void ColladaZUp(const TempFolder& f)
+{
+    std::ostringstream positions, corners;
+    for (const auto& s : Signs)
+        positions << BoxCorner(s).x << ' ' << BoxCorner(s).y << ' ' << BoxCorner(s).z << ' ';
+    for (const auto& quad : Quads)
+        for (const int k : {0, 1, 2, 0, 2, 3})
+            corners << quad[k] - 1 << ' ';
+    Write(f.Path("box.dae"), R"(<?xml version="1.0"?><COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">)"
+                             R"(<asset><up_axis>Z_UP</up_axis></asset><library_geometries><geometry id="box"><mesh><source id="p">)"
+                             R"(<float_array id="a" count="24">)" + positions.str() + R"(</float_array><technique_common>)"
+                             R"(<accessor source="#a" count="8" stride="3"><param name="X" type="float"/><param name="Y" type="float"/>)"
+                             R"(<param name="Z" type="float"/></accessor></technique_common></source><vertices id="v">)"
+                             R"(<input semantic="POSITION" source="#p"/></vertices><triangles count="12"><input semantic="VERTEX" source="#v" offset="0"/><p>)" +
+                                 corners.str() + R"(</p></triangles></mesh></geometry></library_geometries><library_visual_scenes><visual_scene id="s">)"
+                             R"(<node id="n"><instance_geometry url="#box"/></node></visual_scene></library_visual_scenes>)"
+                             R"(<scene><instance_visual_scene url="#s"/></scene></COLLADA>)");
+}
 
 void TwoCubes(const TempFolder& f)
 {
@@ -101,6 +120,7 @@ struct ConventionCase
     std::vector<Vec> keptCentres; // with --keep-size: each part's centre, parts in file order; else fitted
     const char* twin = nullptr; // a file that with --keep-size alone gives the same vertices
     const char* turned = ""; // the up axis the summary says the model was turned from
+    const char* texture = ""; // what the summary says of it
 };
 
 const ConventionCase ConventionCases[] = {
@@ -110,7 +130,8 @@ const ConventionCase ConventionCases[] = {
          Write(f.Path("box.mtl"), "newmtl skin\nmap_Kd skin.png\n");
          ASSERT_EQ(std::system(("convert -size 2x2 xc:red 'png:" + f.Path("skin.png").string() + "'").c_str()), 0);
      },
-     "box.obj", {"--keep-size"}, "normals from the file", {{2, 3, -1.5}}},
+     "box.obj", {"--keep-size"}, "normals from the file", {{2, 3, -1.5}}, nullptr, "",
+     "2 x 2: the image alone, texture coordinates as they are"},
     // For an image of the user's own: a colour's tile would take them all.
     {"OBJ box of one colour, its texture coordinates kept, no texture baked, an earlier one left",
      [](const TempFolder& f) {
@@ -136,6 +157,8 @@ const ConventionCase ConventionCases[] = {
      "normals generated (flat) for 1 of 3 meshes", {{0, 0, -5}, {5, 0, 0}, {0, 6, 0}}},
     {"the same with z up", TurnedStretchedMirrored, "scene.gltf", {"--keep-size", "--flat-normals", "--up", "z"},
      "normals generated (flat) for 1 of 3 meshes", {{0, 5, 0}, {5, 0, 0}, {0, 0, 6}}, nullptr, "z"},
+    // Turned by Assimp, as the STL box with --up z is by the converter.
+    {"Collada box whose file says z is up", ColladaZUp, "box.dae", {"--keep-size"}, "normals generated (smooth)", {{2, 1.5, 3}}},
     // 3ds Max's box: 47.244 inches a side on z = 0, in metres by its node's
     // scale; Assimp 5.2 leaves out the node's 0.0001 shift along x.
     {"FBX box whose file records z up",
@@ -199,6 +222,7 @@ TEST(ConverterConventions, ModelsComeOutInEngineConventions)
         const Outcome run = Convert(folder.Path(), arguments);
         ASSERT_EQ(run.code, 0) << run.err;
         EXPECT_NE(run.out.find(row.normals), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(row.texture), std::string::npos) << run.out;
         if (std::count(row.options.begin(), row.options.end(), "--keep-coordinates"))
         {
             EXPECT_EQ(Read(folder.Path("model.dds")), "earlier");

@@ -12,9 +12,11 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -75,6 +77,11 @@ bool ExpectShows(const ModelVertex* triangle, const Look& look, const Texture& t
         for (float ModelVertex::*field : {&ModelVertex::x, &ModelVertex::y, &ModelVertex::tu, &ModelVertex::tv})
             centre.*field += triangle[k].*field / 3;
     const auto [low, high] = std::minmax({triangle[0].tu, triangle[1].tu, triangle[2].tu});
+    // Its own size, or 7/8 of its tile: a margin of 1/16 (a texel at least) on each side.
+    if (look.image)
+    {
+        EXPECT_EQ(std::lround((high - low) * texture.width), std::min(look.side, int(look.tileSide) - 2 * std::max(1, int(look.tileSide) / 16)));
+    }
     const double lastLod = look.image ? std::log2(look.tileSide / 16.0) + 0.5 : look.step ? 0 : 2;
     for (const ModelVertex* point : {triangle, triangle + 1, triangle + 2, static_cast<const ModelVertex*>(&centre)})
         for (double lod = 0; lod <= lastLod; lod += 0.5)
@@ -107,12 +114,12 @@ Texel Olive(int, int) { return {10, 100, 30, 255}; }
 // channel hold them (128 x 128 x 9), a step of 2.
 Look PaletteLook(double x) { return {int(1 + std::size_t(x) % 254), int(std::size_t(x) / 254 % 256), int(std::size_t(x) / 254 / 256), 255, 2}; }
 
-// A 4 x 4 olive image in Maps/ on the left quad, named as given, times the
-// colour (1, 0.5, 1).
-void OliveNamed(const TempFolder& f, const std::string& name)
+// A 4 x 4 olive image in Maps/ (file: ImageMagick's format by its
+// extension) on the left quad, named as given, times the colour (1, 0.5, 1).
+void OliveNamed(const TempFolder& f, const std::string& name, const std::string& file = "olive.png")
 {
     fs::create_directory(f.Path("Maps"));
-    MagickImage(f, "Maps/olive.png", "-size 4x4 xc:'rgb(10,200,30)'");
+    ASSERT_EQ(std::system(("convert -size 4x4 xc:'rgb(10,200,30)' '" + f.Path("Maps/" + file).string() + "'").c_str()), 0);
     Write(f.Path("m.obj"), TwoQuadsObj(true));
     Write(f.Path("two.mtl"), "newmtl left\nKd 1 0.5 1\nmap_Kd " + name + "\n" + RightBlue);
 }
@@ -147,16 +154,17 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("m.obj"), TwoQuadsObj());
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\n" + std::string(RightBlue));
      },
-     "2 tiles (2 colours)", {255, 0, 0, 255}, {0, 0, 255, 255}},
+     "8 x 4: 2 tiles (2 colours)", {255, 0, 0, 255}, {0, 0, 255, 255}},
     // Windows tools write backslashes, another case, paths from the root of
     // the drive the model was made on; Blender "//" for the file's folder.
+    // An image's tile is 16 x 16 at least, a colour's 4 x 4: 32 x 16 holds them.
     {"an image named the Windows way, in another case, times the colour",
-     [](const TempFolder& f) { OliveNamed(f, ".\\maps\\OLIVE.png"); }, "2 tiles (1 image, 1 colour)",
+     [](const TempFolder& f) { OliveNamed(f, ".\\maps\\OLIVE.png"); }, "32 x 16: 2 tiles (1 image, 1 colour)",
      {Olive, 4, 16}, {0, 0, 255, 255}},
-    {"an image named from the root, up a folder and down again",
-     [](const TempFolder& f) { OliveNamed(f, "\\..\\" + f.Path().filename().string() + "\\maps\\OLIVE.png"); },
+    {"a JPEG image named from the root, up a folder and down again",
+     [](const TempFolder& f) { OliveNamed(f, "\\..\\" + f.Path().filename().string() + "\\maps\\OLIVE.jpg", "olive.jpg"); },
      "2 tiles (1 image, 1 colour)", {Olive, 4, 16}, {0, 0, 255, 255}},
-    {"an image named from Blender's folder of the file", [](const TempFolder& f) { OliveNamed(f, "//Maps/olive.png"); },
+    {"a GIF image named from Blender's folder of the file", [](const TempFolder& f) { OliveNamed(f, "//Maps/olive.gif", "olive.gif"); },
      "2 tiles (1 image, 1 colour)", {Olive, 4, 16}, {0, 0, 255, 255}},
     {"an image repeated beside a colour gives its mean colour",
      [](const TempFolder& f) {
@@ -199,6 +207,43 @@ const MaterialCase MaterialCases[] = {
          Write(f.Path("two.mtl"), "newmtl left\nKd 1 1 1\nmap_Kd rising.png\nnewmtl right\nKd 1 1 1\nmap_Kd falling.png\n");
      },
      "128 x 64: 2 tiles (2 images)", {Rising, 64, 64}, {Falling, 64, 64}},
+    // Both store their rows from the bottom. ImageMagick 6 marks its TGA
+    // rows so whatever their order: flipped first, they are as TGA readers
+    // (its own -auto-orient too) show them.
+    {"TGA and BMP images, the right way up",
+     [](const TempFolder& f) {
+         PngOf(f, "rising.tga", 64, Rising, "-flip tga");
+         PngOf(f, "falling.bmp", 64, Falling, "bmp3");
+         Write(f.Path("m.obj"), TwoQuadsObj(true));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 1 1\nmap_Kd rising.tga\nnewmtl right\nKd 1 1 1\nmap_Kd falling.bmp\n");
+     },
+     "128 x 64: 2 tiles (2 images)", {Rising, 64, 64}, {Falling, 64, 64}},
+    // stb_image would read them, but the converter takes neither.
+    {"HDR and PNM images give way to the colour",
+     [](const TempFolder& f) {
+         MagickImage(f, "lime.png", "-size 4x4 xc:lime");
+         ASSERT_EQ(std::system(("cd '" + f.Path().string() + "' && convert lime.png lime.hdr && convert lime.png lime.ppm").c_str()), 0);
+         Write(f.Path("m.obj"), TwoQuadsObj(true));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\nmap_Kd lime.hdr\nnewmtl right\nKd 0 0 1\nmap_Kd lime.ppm\n");
+     },
+     "unreadable: lime.hdr (not an image the converter reads), lime.ppm (not an image the converter reads)", {255, 0, 0, 255},
+     {0, 0, 255, 255}},
+    // Headers alone (signature, IHDR, no CRC checked): 16385 texels wide; 8193
+    // x 8193, more than 67,108,864 texels in all.
+    {"images beyond the caps give way to the colour",
+     [](const TempFolder& f) {
+         for (const auto& [name, width, height] : {std::tuple("wide.png", 16385u, 1u), std::tuple("big.png", 8193u, 8193u)})
+         {
+             std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+             for (const std::uint32_t value : {width, height})
+                 png += {char(value >> 24), char(value >> 16 & 255), char(value >> 8 & 255), char(value & 255)};
+             Write(f.Path(name), png + std::string("\x08\x02\0\0\0\0\0\0\0", 9));
+         }
+         Write(f.Path("m.obj"), TwoQuadsObj(true));
+         Write(f.Path("two.mtl"), "newmtl left\nKd 1 0 0\nmap_Kd wide.png\nnewmtl right\nKd 0 0 1\nmap_Kd big.png\n");
+     },
+     "unreadable: wide.png (not an image the converter reads), big.png (8193 x 8193, larger than the converter takes)",
+     {255, 0, 0, 255}, {0, 0, 255, 255}},
     // Assimp hands an image of a data URI over as one inside the file.
     {"glTF: an image inside the file beside a colour",
      [](const TempFolder& f) {
