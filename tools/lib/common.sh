@@ -152,9 +152,10 @@ leave_shared_display() {
 }
 
 # A table of how long each step took, for the end of a run: `timed NAME
-# command...` runs the command and notes its wall time and result. The
-# outermost script that calls timing_start prints the table with
-# timing_report; the scripts it runs add their rows to the same table.
+# command...` runs the command and notes its wall time, the processor time of
+# the processes it waited for, and its result. The outermost script that
+# calls timing_start prints the table with timing_report; the scripts it runs
+# add their rows to the same table.
 timing_start() {
   if [ -z "${VEXELO_TIMINGS:-}" ]; then
     VEXELO_TIMINGS=$(mktemp) || return 1
@@ -164,14 +165,27 @@ timing_start() {
   fi
 }
 
+# Sets children_cpu to the processor time, user and system, of this shell's
+# waited-for children (times must run in this shell, not in a subshell).
+children_seconds() {
+  local file="$VEXELO_TIMINGS.$BASHPID.times"
+  times >"$file"
+  children_cpu=$(awk 'NR == 2 { t = 0; for (i = 1; i <= NF; ++i) { split($i, p, "m"); t += p[1] * 60 + p[2] } print t }' "$file")
+  rm -f "$file"
+}
+
 timed() {
-  local name=$1 began status
+  local name=$1 began cpu status
   shift
+  [ -n "${VEXELO_TIMINGS:-}" ] || { "$@"; return; }
   began=$(date +%s.%N)
+  children_seconds
+  cpu=$children_cpu
   "$@"
   status=$?
-  [ -n "${VEXELO_TIMINGS:-}" ] &&
-    printf '%s\t%s\t%s\n' "$name" "$(awk "BEGIN { print $(date +%s.%N) - $began }")" "$status" >>"$VEXELO_TIMINGS"
+  children_seconds
+  printf '%s\t%s\t%s\t%s\n' "$name" "$(awk "BEGIN { print $(date +%s.%N) - $began }")" \
+    "$(awk "BEGIN { print $children_cpu - $cpu }")" "$status" >>"$VEXELO_TIMINGS"
   return $status
 }
 
@@ -180,9 +194,9 @@ timing_report() {
   local total
   total=$(awk "BEGIN { print $(date +%s.%N) - $timing_began }")
   echo
-  echo "== Wall time of each step"
+  echo "== Time of each step: wall, and processor (its processes, user and system)"
   awk -F '\t' -v total="$total" '
-    { printf "%-34s %7.1f s  %s\n", $1, $2, ($3 == 0 ? "" : "FAILED") }
+    { printf "%-34s %7.1f s %8.1f s  %s\n", $1, $2, $3, ($4 == 0 ? "" : "FAILED") }
     END { printf "%-34s %7.1f s\n", "total", total }' "$VEXELO_TIMINGS"
   rm -f "$VEXELO_TIMINGS"
 }
