@@ -13,6 +13,9 @@ export CCACHE_BASEDIR="$root"
 export CCACHE_NOHASHDIR=true
 # The tests' precompiled header (cmake/VexeloTesting.cmake) is hashed whole.
 export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+# What a file includes is taken from the compiler's dependency list instead of
+# a run of the preprocessor: a first build costs a quarter less.
+export CCACHE_DEPEND=true
 
 # A test that ctest gave a Wine slot (tests/wine-slots.json) runs in the
 # slot's own prefix, and so its own wineserver and desktop, on the slot's
@@ -184,8 +187,13 @@ timed() {
   "$@"
   status=$?
   children_seconds
-  printf '%s\t%s\t%s\t%s\n' "$name" "$(awk "BEGIN { print $(date +%s.%N) - $began }")" \
-    "$(awk "BEGIN { print $children_cpu - $cpu }")" "$status" >>"$VEXELO_TIMINGS"
+  local wall
+  wall=$(awk "BEGIN { print $(date +%s.%N) - $began }")
+  printf '%s\t%s\t%s\t%s\n' "$name" "$wall" "$(awk "BEGIN { print $children_cpu - $cpu }")" "$status" >>"$VEXELO_TIMINGS"
+  # Where output goes to a log, the step's end is also said where the run was started.
+  [ -z "${VEXELO_PROGRESS:-}" ] ||
+    printf '%s  %-34s %s after %.0f s\n' "$(date +%T)" "$name" "$([ $status -eq 0 ] && echo passed || echo FAILED)" \
+      "$wall" >>"$VEXELO_PROGRESS" 2>/dev/null
   return $status
 }
 
