@@ -54,6 +54,7 @@ function(vexelo_add_gtest target)
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${source}")
   endforeach()
   list(REMOVE_DUPLICATES suites)
+  vexelo_test_unity(${target})
   foreach(suite IN LISTS suites)
     add_test(NAME ${target}.${suite}
              COMMAND ${target} --gtest_filter=${suite}.*:*/${suite}.*:${suite}/* --gtest_brief=1
@@ -63,6 +64,21 @@ function(vexelo_add_gtest target)
   endforeach()
   if(TARGET test_support)
     vexelo_test_headers(${target})
+  endif()
+endfunction()
+
+# Each test executable compiles as one file (-DVEXELO_TEST_UNITY=OFF: a file
+# each): GoogleTest's and the standard library's templates are instantiated
+# once instead of in every file, and a fresh build of the tests costs about
+# half. Their files keep their helpers apart by name; GCC's warning about a
+# fixture of an anonymous namespace in an included file does not apply.
+option(VEXELO_TEST_UNITY "Compile each test executable as one file" ON)
+function(vexelo_test_unity target)
+  if(VEXELO_TEST_UNITY)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+    endif()
   endif()
 endfunction()
 
@@ -106,6 +122,14 @@ function(vexelo_pch_through_ccache target)
   if(CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache")
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:-fpch-preprocess>)
   endif()
+endfunction()
+
+# vexelo_test_cost(test seconds): how long the test takes, about. ctest starts
+# the costliest tests first, by the times of its earlier runs in the build
+# folder or else by these; a fresh checkout has none of its own, and a long
+# test started last would hold up the end.
+function(vexelo_test_cost test seconds)
+  set_tests_properties(${test} PROPERTIES COST ${seconds})
 endfunction()
 
 # vexelo_wine_slot(test...): under Wine, each test holds one of the Wine slots

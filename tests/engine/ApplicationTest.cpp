@@ -14,7 +14,7 @@
 
 namespace
 {
-const char GetDeviceState[] = "IDirectInputDevice8W::GetDeviceState";
+const char KeyboardRead[] = "IDirectInputDevice8W::GetDeviceState";
 
 void ShutdownAndDiscardQuit(Application& application)
 {
@@ -33,7 +33,7 @@ protected:
     {
         ShutdownAndDiscardQuit(application);
         ShutdownAndDiscardQuit(application);
-        FaultInjection::FailNext(GetDeviceState, S_OK, 0);
+        FaultInjection::FailNext(KeyboardRead, S_OK, 0);
         desktop.ExpectRestored();
         HeldRootsTest::TearDown();
     }
@@ -60,7 +60,7 @@ TEST_F(ApplicationTest, AFailingFrameIsReportedOnceAndEndsTheLoop)
     ASSERT_TRUE(application.Initialize());
     MessageBoxWatcher boxes;
 
-    FaultInjection::FailNext(GetDeviceState, E_FAIL);
+    FaultInjection::FailNext(KeyboardRead, E_FAIL);
     application.Run();
 
     std::vector<SeenMessageBox> seen = boxes.Seen();

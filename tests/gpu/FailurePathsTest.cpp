@@ -48,13 +48,6 @@ std::vector<std::string> Sorted(std::vector<std::string> calls)
     return calls;
 }
 
-D3DXMATRIX Identity()
-{
-    D3DXMATRIX matrix;
-    D3DXMatrixIdentity(&matrix);
-    return matrix;
-}
-
 // What the boxes shown when the k-th call of the log failed must be.
 using BoxCheck = std::function<void(const std::vector<std::string>& log, int k, const std::vector<SeenMessageBox>&)>;
 

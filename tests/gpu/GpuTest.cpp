@@ -43,3 +43,18 @@ void GpuTest::ExpectTheSampler()
     EXPECT_EQ(desc.MinLOD, 0.0f);
     EXPECT_EQ(desc.MaxLOD, 3.402823466e+38f);
 }
+
+D3DXMATRIX GpuTest::Identity()
+{
+    D3DXMATRIX matrix;
+    D3DXMatrixIdentity(&matrix);
+    return matrix;
+}
+
+D3DXMATRIX GpuTest::Counting(float first)
+{
+    D3DXMATRIX matrix;
+    for (int i = 0; i < 16; ++i)
+        matrix.m[i / 4][i % 4] = first + static_cast<float>(i);
+    return matrix;
+}

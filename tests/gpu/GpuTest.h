@@ -20,6 +20,11 @@ protected:
     // device hands back a normalised description, so the one asked for is checked.
     static void ExpectTheSampler();
 
+    // Matrices the shaders take: the identity, and one whose entries count up
+    // from first, so that every entry is told apart where it lands.
+    static D3DXMATRIX Identity();
+    static D3DXMATRIX Counting(float first);
+
     TestDevice& gpu;
 
 private:

@@ -15,21 +15,6 @@
 
 namespace
 {
-D3DXMATRIX Counting(float first)
-{
-    D3DXMATRIX matrix;
-    for (int i = 0; i < 16; ++i)
-        matrix.m[i / 4][i % 4] = first + static_cast<float>(i);
-    return matrix;
-}
-
-D3DXMATRIX Identity()
-{
-    D3DXMATRIX matrix;
-    D3DXMatrixIdentity(&matrix);
-    return matrix;
-}
-
 class LightShaderTest : public GpuTest
 {
 protected:

@@ -16,14 +16,6 @@
 
 namespace
 {
-D3DXMATRIX Counting(float first)
-{
-    D3DXMATRIX matrix;
-    for (int i = 0; i < 16; ++i)
-        matrix.m[i / 4][i % 4] = first + static_cast<float>(i);
-    return matrix;
-}
-
 class TextureShaderTest : public GpuTest
 {
 protected:

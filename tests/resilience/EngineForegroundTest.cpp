@@ -14,7 +14,7 @@
 
 namespace
 {
-const DWORD StartTimeoutMs = 20000;
+const DWORD WindowTimeoutMs = 20000;
 const DWORD AwayMs = 2000;
 
 // The middle of the screen, where the cube turns, away from the test's
@@ -45,11 +45,11 @@ TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceIt
     ChildProcess engine;
     ProgramProbe probe;
     ASSERT_TRUE(probe.Start(engine, L"Engine.exe", L""));
-    const HWND window = engine.WaitForWindow(L"Engine", L"Engine", StartTimeoutMs);
+    const HWND window = engine.WaitForWindow(L"Engine", L"Engine", WindowTimeoutMs);
     ASSERT_NE(window, nullptr);
     MessageBoxWatcher boxes(engine.Id());
     ASSERT_TRUE(ProgramProbe::WaitUntil([&] { return probe.ReadsTaken() > 0 && probe.Presents() > 10; },
-                                        StartTimeoutMs))
+                                        WindowTimeoutMs))
         << "the program does not read its devices or present";
     EXPECT_EQ(probe.ReadsLost(), 0) << "devices lost while the program was in front";
 
@@ -66,12 +66,12 @@ TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceIt
             TestWindow::PumpMessages();
             return GetTickCount64() - away >= AwayMs && probe.Presents() - presentsBefore > 10;
         },
-        StartTimeoutMs);
+        WindowTimeoutMs);
     const ULONGLONG awayMs = GetTickCount64() - away;
     // A quarter turn on the cube looks as it did: look until a picture differs.
     ScreenCapture last;
     EXPECT_TRUE(ProgramProbe::WaitUntil([&] { return CaptureMiddle(last) && first.DifferingPixels(last) > 1000; },
-                                        StartTimeoutMs))
+                                        WindowTimeoutMs))
         << "the cube stopped turning";
     const LONG presentsAway = probe.Presents() - presentsBefore;
     std::cout << "in " << awayMs << " ms behind another window: " << presentsAway << " frames, "
@@ -85,7 +85,7 @@ TEST(EngineForeground, FramesGoOnWhileAnotherWindowIsInFrontAndEscapeWorksOnceIt
 
     ASSERT_TRUE(TakeForeground(window));
     const LONG readsBack = probe.ReadsTaken();
-    EXPECT_TRUE(ProgramProbe::WaitUntil([&] { return probe.ReadsTaken() > readsBack + 4; }, StartTimeoutMs))
+    EXPECT_TRUE(ProgramProbe::WaitUntil([&] { return probe.ReadsTaken() > readsBack + 4; }, WindowTimeoutMs))
         << "the devices were not taken back";
 
     ASSERT_TRUE(KeyboardInput::HoldUntilExit(VK_ESCAPE, engine, exitCode)) << "Escape did not end the program";

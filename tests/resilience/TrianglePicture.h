@@ -6,6 +6,9 @@
 class TrianglePicture
 {
 public:
+    // The class of the program's main window.
+    static constexpr const wchar_t* MainClass = L"VEXELO01TRIANGLE";
+
     // The triangle inside the 500 x 400 viewport, in back-buffer pixels.
     static constexpr double Left = 137.5;
     static constexpr double Right = 362.5;

@@ -17,7 +17,6 @@
 
 namespace
 {
-const wchar_t MainClass[] = L"VEXELO01TRIANGLE";
 const DWORD TimeoutMs = 30000;
 const size_t Enormous = 32u << 20;
 const uint64_t TooLargeToRead = 300ull << 20;
@@ -45,7 +44,7 @@ void PrintTo(const TriangleShaderCase& shaderFile, std::ostream* out)
 
 void ExpectTheTriangle(ChildProcess& triangle, const ProgramProbe& probe)
 {
-    const HWND window = triangle.WaitForWindow(MainClass, nullptr, TimeoutMs);
+    const HWND window = triangle.WaitForWindow(TrianglePicture::MainClass, nullptr, TimeoutMs);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(probe.WaitForPresents(20, TimeoutMs));
     ScreenCapture screen;

@@ -12,8 +12,7 @@
 
 namespace
 {
-const wchar_t MainClass[] = L"VEXELO01TRIANGLE";
-const DWORD TimeoutMs = 20000;
+const DWORD TriangleTimeoutMs = 20000;
 // Stretching filters the edges.
 const double Tolerance = 3.0;
 
@@ -30,7 +29,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(probe.Start(program, L"Vexelo-02-Triangle.exe", L""));
-        window = program.WaitForWindow(MainClass, nullptr, TimeoutMs);
+        window = program.WaitForWindow(TrianglePicture::MainClass, nullptr, TriangleTimeoutMs);
         ASSERT_NE(window, nullptr);
         startSize = ClientSize(window);
     }
@@ -40,7 +39,7 @@ protected:
     void ExpectStretchedPicture(const char* after)
     {
         SCOPED_TRACE(after);
-        ASSERT_TRUE(probe.WaitForPresents(probe.Presents() + 20, TimeoutMs)) << "no frames";
+        ASSERT_TRUE(probe.WaitForPresents(probe.Presents() + 20, TriangleTimeoutMs)) << "no frames";
         const SIZE size = ClientSize(window);
         const double scaleX = static_cast<double>(size.cx) / startSize.cx;
         const double scaleY = static_cast<double>(size.cy) / startSize.cy;
@@ -59,7 +58,7 @@ protected:
     {
         PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         DWORD exitCode = 1;
-        ASSERT_TRUE(program.WaitForExit(TimeoutMs, exitCode)) << "the program did not end";
+        ASSERT_TRUE(program.WaitForExit(TriangleTimeoutMs, exitCode)) << "the program did not end";
         EXPECT_EQ(exitCode, 0u);
     }
 
