@@ -70,15 +70,36 @@ endfunction()
 # Each test executable compiles as one file (-DVEXELO_TEST_UNITY=OFF: a file
 # each): GoogleTest's and the standard library's templates are instantiated
 # once instead of in every file, and a fresh build of the tests costs about
-# half. Their files keep their helpers apart by name; GCC's warning about a
-# fixture of an anonymous namespace in an included file does not apply.
+# half. The file includes the others by paths relative to the target's folder
+# (CMake's own unity build writes absolute ones, which would keep another
+# clone from the compiler cache). Files with settings of their own compile
+# alone. The test files keep their helpers apart by name; GCC's warning about
+# a fixture of an anonymous namespace in an included file does not apply.
 option(VEXELO_TEST_UNITY "Compile each test executable as one file" ON)
 function(vexelo_test_unity target)
-  if(VEXELO_TEST_UNITY)
-    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 0)
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-      target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+  if(NOT VEXELO_TEST_UNITY)
+    return()
+  endif()
+  get_target_property(sources ${target} SOURCES)
+  get_target_property(source_dir ${target} SOURCE_DIR)
+  set(text "// Generated: ${target}'s test files as one.\n")
+  foreach(source IN LISTS sources)
+    get_source_file_property(definitions ${source} COMPILE_DEFINITIONS)
+    get_source_file_property(options ${source} COMPILE_OPTIONS)
+    if(NOT source MATCHES "\\.cpp$" OR definitions OR options)
+      continue()
     endif()
+    get_filename_component(path ${source} ABSOLUTE BASE_DIR ${source_dir})
+    file(RELATIVE_PATH path ${source_dir} ${path})
+    string(APPEND text "#include \"${path}\"\n")
+    set_source_files_properties(${source} PROPERTIES HEADER_FILE_ONLY ON)
+  endforeach()
+  set(unity ${CMAKE_CURRENT_BINARY_DIR}/${target}-all.cpp)
+  file(CONFIGURE OUTPUT ${unity} CONTENT "${text}" @ONLY)
+  target_sources(${target} PRIVATE ${unity})
+  target_include_directories(${target} PRIVATE ${source_dir})
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
   endif()
 endfunction()
 
@@ -91,7 +112,7 @@ function(vexelo_test_headers_donor target)
   if(MINGW AND VEXELO_TEST_PCH)
     # C++ only: the few C files would otherwise get a header of their own.
     target_precompile_headers(${target} PRIVATE
-                              "$<$<COMPILE_LANGUAGE:CXX>:${PROJECT_SOURCE_DIR}/tests/support/SharedTestHeaders.h>")
+                              "$<$<COMPILE_LANGUAGE:CXX>:<SharedTestHeaders.h$<ANGLE-R>>")
     vexelo_pch_through_ccache(${target})
   endif()
   vexelo_test_optimization(${target})
