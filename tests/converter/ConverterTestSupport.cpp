@@ -14,11 +14,6 @@
 #include <unistd.h>
 #include <utility>
 
-const char* VexeloModel() { return VEXELO_MODEL; }
-std::string TestData(const std::string& name) { return CONVERTER_TEST_DATA "/" + name; }
-std::string EngineData(const std::string& name) { return ENGINE_DATA_DIR "/" + name; }
-std::string MagickTexture(const std::string& name) { return MAGICK_TEXTURES "/" + name; }
-
 std::string Read(const std::string& path) { return TempFolder::ReadBytes(path); }
 void Write(const std::string& path, const std::string& bytes) { TempFolder::WriteBytes(path, bytes); }
 
