@@ -25,6 +25,7 @@ void Worker::EndRunning()
 #include "Sandbox.h"
 #include "Sanitizers.h"
 #include "SignalsHeld.h"
+#include "WorkerMessages.h"
 
 #include <algorithm>
 #include <cctype>
@@ -50,14 +51,8 @@ using Clock = std::chrono::steady_clock;
 // The worker's process id while it may be running: the signal handler's.
 volatile std::sig_atomic_t running = 0;
 
-// Messages from the worker, one line each: its kind, then its text.
-const char ProgressMessage = 'p', SummaryMessage = 's', ErrorMessage = 'e';
-
-void Send(int channel, char kind, const std::string& text)
+void Send(int channel, const std::string& message)
 {
-    std::string message = kind + text;
-    std::replace(message.begin(), message.end(), '\n', ' ');
-    message += '\n';
     for (std::size_t sent = 0; sent < message.size();)
     {
         const ssize_t written = write(channel, message.data() + sent, message.size() - sent);
@@ -113,11 +108,11 @@ void Quieten()
 #endif
     Quieten();
     Sandbox::Enter();
-    Progress progress(progressWanted ? [channel](const std::string& text) { Send(channel, ProgressMessage, text); }
+    Progress progress(progressWanted ? [channel](const std::string& text) { Send(channel, WorkerMessages::Progress(text)); }
                                      : Progress::Sink());
     std::string line;
     const bool succeeded = work(progress, line);
-    Send(channel, succeeded ? SummaryMessage : ErrorMessage, line);
+    Send(channel, WorkerMessages::Result(succeeded, line));
     _exit(succeeded ? 0 : 1);
 }
 
@@ -191,8 +186,7 @@ private:
             open = false;
             return false;
         }
-        received.append(bytes, static_cast<std::size_t>(count));
-        TakeMessages();
+        messages.Take(bytes, static_cast<std::size_t>(count), progressLine);
         return false;
     }
 
@@ -204,30 +198,13 @@ private:
         return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
     }
 
-    void TakeMessages()
-    {
-        for (std::size_t end = received.find('\n'); end != std::string::npos; end = received.find('\n'))
-        {
-            const std::string text = received.substr(1, end - 1);
-            if (received[0] == ProgressMessage)
-                progressLine.Show(text);
-            else if (received[0] == SummaryMessage || received[0] == ErrorMessage)
-            {
-                reported = true;
-                succeeded = received[0] == SummaryMessage;
-                line = text;
-            }
-            received.erase(0, end + 1);
-        }
-    }
-
     Worker::Outcome Judge(int status) const
     {
         if (WIFSIGNALED(status))
             return {Worker::End::Crashed, false, SignalName(WTERMSIG(status))};
         const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (reported && code == (succeeded ? 0 : 1))
-            return {Worker::End::Reported, succeeded, line};
+        if (messages.ReportedWith(code))
+            return {Worker::End::Reported, messages.Succeeded(), messages.Line()};
         return {Worker::End::Vanished, false, "the conversion ended without a result (exit status " + std::to_string(code) + ")"};
     }
 
@@ -237,10 +214,7 @@ private:
     const Clock::time_point deadline;
     ProgressLine& progressLine;
     bool open = true;
-    std::string received;
-    bool reported = false;
-    bool succeeded = false;
-    std::string line;
+    WorkerMessages messages;
 };
 }
 

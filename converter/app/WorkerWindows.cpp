@@ -2,6 +2,7 @@
 
 #include "OutputFile.h"
 #include "ProgressLine.h"
+#include "WorkerMessages.h"
 
 #include <windows.h>
 
@@ -24,10 +25,6 @@
 
 namespace
 {
-// Messages from the worker, one line each: its kind, then its text; as the
-// POSIX worker's.
-const char ProgressMessage = 'p', SummaryMessage = 's', ErrorMessage = 'e';
-
 // --vexelo-worker=CHANNEL:PROGRESS:HANDLE...
 const char RoleArgument[] = "--vexelo-worker=";
 
@@ -58,11 +55,8 @@ std::string SystemError(DWORD code)
     return message;
 }
 
-void Send(char kind, const std::string& text)
+void Send(const std::string& message)
 {
-    std::string message = kind + text;
-    std::replace(message.begin(), message.end(), '\n', ' ');
-    message += '\n';
     for (std::size_t sent = 0; sent < message.size();)
     {
         DWORD written = 0;
@@ -76,11 +70,11 @@ void Send(char kind, const std::string& text)
 
 [[noreturn]] void BeWorker(const Worker::Work& work)
 {
-    Progress progress(progressWanted ? [](const std::string& text) { Send(ProgressMessage, text); }
+    Progress progress(progressWanted ? [](const std::string& text) { Send(WorkerMessages::Progress(text)); }
                                      : Progress::Sink());
     std::string line;
     const bool succeeded = work(progress, line);
-    Send(succeeded ? SummaryMessage : ErrorMessage, line);
+    Send(WorkerMessages::Result(succeeded, line));
     // As the POSIX worker: the scene and the model are not freed.
     std::_Exit(succeeded ? 0 : 1);
 }
@@ -222,25 +216,7 @@ private:
         DWORD count = 0;
         while (ReadFile(channel, bytes, sizeof bytes, &count, nullptr) && count > 0)
         {
-            received.append(bytes, count);
-            TakeMessages();
-        }
-    }
-
-    void TakeMessages()
-    {
-        for (std::size_t end = received.find('\n'); end != std::string::npos; end = received.find('\n'))
-        {
-            const std::string text = received.substr(1, end - 1);
-            if (received[0] == ProgressMessage)
-                progressLine.Show(text);
-            else if (received[0] == SummaryMessage || received[0] == ErrorMessage)
-            {
-                reported = true;
-                succeeded = received[0] == SummaryMessage;
-                line = text;
-            }
-            received.erase(0, end + 1);
+            messages.Take(bytes, count, progressLine);
         }
     }
 
@@ -250,8 +226,8 @@ private:
     {
         if (timedOut)
             return {Worker::End::TimedOut, false, ""};
-        if (reported && code == (succeeded ? 0u : 1u))
-            return {Worker::End::Reported, succeeded, line};
+        if (messages.ReportedWith(code))
+            return {Worker::End::Reported, messages.Succeeded(), messages.Line()};
         if (code >= 0xC0000000 || code == 0x80000003)
             return {Worker::End::Crashed, false, ExceptionName(code)};
         if (code == 3)
@@ -266,10 +242,7 @@ private:
     const unsigned seconds;
     ProgressLine& progressLine;
     std::atomic<bool> timedOut{false};
-    std::string received;
-    bool reported = false;
-    bool succeeded = false;
-    std::string line;
+    WorkerMessages messages;
 };
 
 Worker::Outcome CannotStart(DWORD code)
