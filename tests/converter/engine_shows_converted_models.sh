@@ -38,10 +38,7 @@ finish() {
 }
 trap finish EXIT
 
-wine_environment
-display_answers || start_xvfb || exit 1
-ensure_prefix
-start_wine_services
+start_wine_on_display || exit 1
 
 status=0
 fail() { echo "FAILED: $1"; status=1; }

@@ -27,10 +27,7 @@ finish() {
   rm -f "$shot"
 }
 trap finish EXIT
-wine_environment
-display_answers || start_xvfb || exit 1
-ensure_prefix
-start_wine_services
+start_wine_on_display || exit 1
 
 status=0
 fail() { echo "FAILED: $1"; status=1; }

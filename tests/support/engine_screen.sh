@@ -1,5 +1,13 @@
 # Shared by the shell tests that watch full-screen Engine on $DISPLAY.
 
+# Wine ready to draw: the prefix, its services, and a display (the caller's,
+# else a virtual one that stop_xvfb ends). Needs tools/lib/common.sh.
+start_wine_on_display() {
+  wine_environment
+  display_answers || start_xvfb || return 1
+  ensure_prefix && start_wine_services
+}
+
 # centre IMAGE: red, green and blue of the middle 16 x 16 pixels, 0 to 255.
 centre() {
   convert "$1" -gravity center -crop 16x16+0+0 +repage -scale 1x1! \
