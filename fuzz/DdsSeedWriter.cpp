@@ -3,6 +3,7 @@
 // chains its tests single out, cube maps, arrays, volumes, palettes and the
 // spellings other writers use, and a few near misses it must refuse.
 #include "DdsBuilder.h"
+#include "SeedFile.h"
 
 #include <cstdio>
 #include <string>
@@ -77,12 +78,7 @@ const Layout Layouts[] = {
 
 bool Write(const std::string& folder, const std::string& name, const std::vector<uint8_t>& bytes)
 {
-    const std::string path = folder + "/" + name + ".dds";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    return SaveSeed(folder + "/" + name + ".dds", bytes);
 }
 
 struct Seed

@@ -2,6 +2,8 @@
 // line: small PNG, JPEG, TGA (plain and run-length) and BMP files in
 // grey, grey with alpha, RGB and RGBA, and PNG headers just past the
 // decoder's caps, which it must refuse.
+#include "SeedFile.h"
+
 #include <stb_image_write.h>
 
 #include <cstdint>
@@ -74,11 +76,7 @@ bool WriteClaimedSize(const std::string& folder, const char* name, std::uint32_t
         return false;
     PutBigEndian(bytes, 16, width);
     PutBigEndian(bytes, 20, height);
-    std::FILE* file = std::fopen((folder + "/" + name).c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    return SaveSeed(folder + "/" + name, bytes);
 }
 }
 

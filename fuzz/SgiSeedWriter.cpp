@@ -3,6 +3,8 @@
 // and run-length encoded (runs and literals both), and damaged ones the
 // reader must refuse: cut short, a row table pointing past the end, a size
 // of 0, 7 channels, a row that overruns the width.
+#include "SeedFile.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -119,11 +121,7 @@ std::string Name(const Shape& shape)
 
 bool Save(const std::string& folder, const std::string& name, const Bytes& bytes)
 {
-    std::FILE* file = std::fopen((folder + "/" + name).c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    return SaveSeed(folder + "/" + name, bytes);
 }
 
 bool SaveDamaged(const std::string& folder)
