@@ -360,10 +360,14 @@ Worker::Outcome Worker::Run(const Work& work, unsigned seconds, ProgressLine& pr
     return outcome;
 }
 
-// Ctrl-C's handler runs on a thread of its own: it may wait for the lock.
+// Ctrl-C's handler runs on a thread of its own: it may wait for the lock,
+// and keeps it, as the process ends next. The main thread, woken by the
+// worker's end, then waits for the lock instead of reporting that end and
+// ending the process beside the handler: two threads ending a process at
+// once can leave it hung (seen under Wine, once in some hundred Ctrl-Cs).
 void Worker::EndRunning()
 {
-    const std::lock_guard<std::mutex> lock(runningLock);
+    runningLock.lock();
     if (runningJob == nullptr)
         return;
     TerminateJobObject(runningJob, EndedByConverter);
