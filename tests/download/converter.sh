@@ -26,8 +26,6 @@ start_wine_services
 
 status=0
 fail() { echo "FAILED: $1"; status=1; }
-# Wine's drive Z: is the Unix root.
-windows_path() { local path=$1; echo "Z:${path//\//\\}"; }
 
 # Windows' own DLLs; MinGW's runtime, zlib or Assimp as DLLs would be missing
 # on a user's machine.

@@ -33,7 +33,7 @@ status=0
 fail() { echo "FAILED: $1"; status=1; }
 # What an earlier run that failed left is not this run's.
 rm -rf $(scratch_copies)
-(cd "$unpacked" && exec wine cmd /c view-model.bat "Z:${model//\//\\}" </dev/null) &
+(cd "$unpacked" && exec wine cmd /c view-model.bat "$(windows_path "$model")" </dev/null) &
 run_pid=$!
 await_lit_centre "$shot" || fail "no picture: the centre of the screen stays black"
 end_with_escape "$run_pid" || fail "Engine did not end on Escape"

@@ -41,6 +41,10 @@ wine_environment() {
   esac
 }
 
+# windows_path PATH: the Unix PATH as a Windows program under Wine names it
+# (Wine's drive Z: is the Unix root).
+windows_path() { local path=$1; echo "Z:${path//\//\\}"; }
+
 display_answers() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
 
 # Starts Xvfb on a free display, exports DISPLAY and sets xvfb_pid. Xvfb picks
